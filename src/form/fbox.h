@@ -1,0 +1,62 @@
+// One instance of the dialog form: load-on-use, the unload request with its
+// cancel flag, and discarding without the unload event.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "form/toolkit.h"
+
+namespace brivet::form {
+
+class Fbox;
+
+// The form's event handlers, supplied by the dialog logic.
+class FboxHandlers {
+ public:
+  virtual ~FboxHandlers() = default;
+  virtual void Load(Fbox& form) = 0;
+  virtual void Resize(Fbox& form) = 0;
+  virtual void ButtonClick(Fbox& form, int index) = 0;
+  virtual void Unload(Fbox& form, int16_t& cancel) = 0;
+};
+
+class Fbox final : private FormEventSink {
+ public:
+  Fbox(Toolkit& toolkit, FboxHandlers& handlers);
+  ~Fbox() override;
+  Fbox(const Fbox&) = delete;
+  Fbox& operator=(const Fbox&) = delete;
+
+  // Loads the instance if it is not loaded (running the load handler).
+  void Load();
+  bool loaded() const noexcept { return window_ != nullptr; }
+
+  // The live window, loading the instance first: every use of a form that is
+  // not loaded loads it.
+  FormWindow& ui();
+
+  // Raises the unload event; unless a handler cancels, the window goes away.
+  void RequestUnload();
+  // Destroys the window without the unload event; the instance is dead and
+  // ignores any event still pending for it.
+  void Discard();
+  bool discarded() const noexcept { return discarded_; }
+
+  bool first_resize = false;
+
+ private:
+  void OnResize() override;
+  void OnButtonClick(int index) override;
+  void OnCloseRequest() override;
+
+  Toolkit& toolkit_;
+  FboxHandlers& handlers_;
+  std::unique_ptr<FormWindow> window_;
+  // A window removed while one of its own events runs is kept until the
+  // instance itself is destroyed, outside that event.
+  std::unique_ptr<FormWindow> retired_;
+  bool discarded_ = false;
+};
+
+}  // namespace brivet::form

@@ -1,0 +1,53 @@
+// The per-thread record every Window object and every form handler of a
+// thread shares, with the thread's form instance.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/variant.h"
+#include "form/fbox.h"
+
+namespace brivet::window {
+
+struct DialogState {
+  std::unique_ptr<form::Fbox> form;  // empty until first needed
+  int16_t ButtonCount = 0;
+  int16_t TextBoxCount = 0;
+  int16_t ResponseCode = 0;
+  bool MultiLine = false;
+  Variant ResponseText1;
+  Variant ResponseText2;
+  Variant ResponseListItem;
+  int32_t TextBoxWidth = 0;
+  int32_t TextBoxHeight = 0;
+  int32_t TwipsPerPixelX = 0;
+  int32_t TwipsPerPixelY = 0;
+  int32_t FormWidth = 0;
+  int32_t FormHeight = 0;
+  int32_t HeaderHeight = 0;
+  int32_t CaptionWidth = 0;
+  bool HasHeader = false;
+  bool PersistFlag = false;
+
+  // Discarded form instances whose windows may still be on the call stack
+  // (ResetForm runs inside their own event handlers); freed once no modal
+  // display is running.
+  std::vector<std::unique_ptr<form::Fbox>> retired;
+  int modal_depth = 0;
+  int live_objects = 0;
+};
+
+// The calling thread's record, created on first use.
+DialogState& ThreadState();
+// The calling thread's form, created (not loaded) if the reference is empty.
+form::Fbox& ThreadForm();
+// The thread's form, loaded, as its live window.
+form::FormWindow& ThreadUi();
+// Frees retired forms when no modal display is running on the thread.
+void CollectRetired();
+// Drops the calling thread's record (when its last object goes away).
+void ReleaseThreadState();
+
+}  // namespace brivet::window
