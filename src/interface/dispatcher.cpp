@@ -1,1 +1,76 @@
-// placeholder
+#include "interface/dispatcher.h"
+
+namespace brivet::dispatch {
+
+namespace {
+
+const Member* Resolve(int32_t dispid, uint16_t flags) {
+  if (flags & (kPropertyPut | kPropertyPutRef)) return FindMember(dispid, MemberKind::PropertyPut);
+  if (flags & kMethod)
+    if (const Member* m = FindMember(dispid, MemberKind::Method)) return m;
+  if (flags & kPropertyGet) {
+    if (const Member* m = FindMember(dispid, MemberKind::PropertyGet)) return m;
+    // An expression may read a method's result.
+    if (const Member* m = FindMember(dispid, MemberKind::Method); m && (flags & kMethod)) return m;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Refusal Invoke(window::Window& target, const Call& call) {
+  const Member* member = Resolve(call.dispid, call.flags);
+  if (member == nullptr) return {status::kMemberNotFound, 0};
+
+  const int count = member->param_count;
+  const bool is_put = member->kind == MemberKind::PropertyPut;
+  // A property put's value is its last parameter; the others are indexes.
+  const int value_slot = is_put ? count - 1 : -1;
+
+  std::array<Variant*, 4> slots{};
+  const size_t named = call.named.size();
+  if (named > call.args.size()) return {status::kBadParamCount, 0};
+
+  for (size_t i = 0; i < named; ++i) {
+    const int32_t id = call.named[i];
+    int slot;
+    if (id == kPropertyPutDispId && is_put) slot = value_slot;
+    else if (id >= 0 && id < count && id != value_slot) slot = id;
+    else return {status::kParamNotFound, static_cast<uint32_t>(i)};
+    if (slots[slot] != nullptr) return {status::kParamNotFound, static_cast<uint32_t>(i)};
+    slots[slot] = &call.args[i];
+  }
+
+  // Positional arguments come last-first after the named ones. For a put
+  // without a named value, the value is the last positional argument.
+  const size_t positional = call.args.size() - named;
+  size_t next = call.args.size();  // one past the first positional argument
+  size_t remaining = positional;
+  if (is_put && slots[value_slot] == nullptr) {
+    if (remaining == 0) return {status::kBadParamCount, 0};
+    slots[value_slot] = &call.args[named];
+    --remaining;
+  }
+  const int index_params = is_put ? count - 1 : count;
+  if (remaining > static_cast<size_t>(index_params)) return {status::kBadParamCount, 0};
+  for (size_t p = 0; p < remaining; ++p) {
+    Variant* arg = &call.args[--next];
+    if (slots[p] != nullptr) return {status::kParamNotFound, static_cast<uint32_t>(next)};
+    slots[p] = arg;
+  }
+
+  std::array<Variant, 4> missing;
+  for (int p = 0; p < count; ++p) {
+    if (slots[p] != nullptr) continue;
+    if (!member->params[p].optional) return {status::kParamNotOptional, 0};
+    missing[p] = Variant::Missing();
+    slots[p] = &missing[p];
+  }
+
+  Variant result;
+  member->call(target, slots.data(), &result);
+  if (member->has_result && call.result != nullptr) *call.result = std::move(result);
+  return {};
+}
+
+}  // namespace brivet::dispatch

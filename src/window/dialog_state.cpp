@@ -1,1 +1,40 @@
-// placeholder
+#include "window/dialog_state.h"
+
+#include "platform.h"
+#include "window/form_handlers.h"
+
+namespace brivet::window {
+
+namespace {
+thread_local std::unique_ptr<DialogState> t_state;
+}
+
+DialogState& ThreadState() {
+  if (!t_state) t_state = std::make_unique<DialogState>();
+  return *t_state;
+}
+
+form::Fbox& ThreadForm() {
+  DialogState& state = ThreadState();
+  if (!state.form)
+    state.form = std::make_unique<form::Fbox>(*CurrentPlatform().toolkit, ThreadHandlers());
+  return *state.form;
+}
+
+form::FormWindow& ThreadUi() { return ThreadForm().ui(); }
+
+void CollectRetired() {
+  DialogState& state = ThreadState();
+  if (state.modal_depth == 0) state.retired.clear();
+}
+
+void ReleaseThreadState() {
+  DialogState& state = ThreadState();
+  if (state.modal_depth != 0) return;
+  // The windows go with the last object, so the module can be unloaded; the
+  // recorded answer stays for the thread.
+  state.form.reset();
+  state.retired.clear();
+}
+
+}  // namespace brivet::window

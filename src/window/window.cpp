@@ -1,1 +1,98 @@
-// placeholder
+#include "window/window.h"
+
+#include <atomic>
+
+#include "platform.h"
+#include "window/dialog_state.h"
+#include "window/mod_msgbox.h"
+
+namespace brivet::window {
+
+namespace {
+std::atomic<long> g_live_windows{0};
+
+[[noreturn]] void NotAvailable() {
+  throw Error(static_cast<int32_t>(0x80004001), "This member is not available yet");
+}
+}  // namespace
+
+long LiveWindowCount() noexcept { return g_live_windows.load(); }
+
+Window::Window() {
+  DialogState& state = ThreadState();
+  CollectRetired();
+  ThreadForm().Load();
+  const form::Toolkit& toolkit = *CurrentPlatform().toolkit;
+  state.TwipsPerPixelX = RoundToInt32(toolkit.TwipsPerPixelX());
+  state.TwipsPerPixelY = RoundToInt32(toolkit.TwipsPerPixelY());
+  state.PersistFlag = false;
+  ++state.live_objects;
+  ++g_live_windows;
+}
+
+Window::~Window() {
+  DialogState& state = ThreadState();
+  --g_live_windows;
+  try {
+    ThreadForm().RequestUnload();
+  } catch (const std::exception&) {
+    // Nothing can report an error from a release; the form is dropped below.
+  }
+  if (--state.live_objects == 0) ReleaseThreadState();
+  else CollectRetired();
+}
+
+void Window::Show() {
+  DialogState& state = ThreadState();
+  form::Fbox& form = ThreadForm();
+  form::FormWindow& ui = form.ui();
+  if (ui.Visible()) return;
+  ++state.modal_depth;
+  struct DepthGuard {
+    DialogState& s;
+    ~DepthGuard() { --s.modal_depth; }
+  } guard{state};
+  ui.ShowModal();
+  // `form` may have been retired by a handler; it stays alive until here.
+  if (state.modal_depth == 1) state.retired.clear();
+}
+
+void Window::Hide() {
+  form::FormWindow& ui = ThreadUi();
+  if (ui.Visible()) ui.Hide();
+}
+
+void Window::Persist(Variant& vbool) { ThreadState().PersistFlag = ToBool(vbool); }
+
+void Window::Reset() {
+  ResetForm();
+  CollectRetired();
+}
+
+// Members that later work fills in.
+void Window::Picture(Variant&) { NotAvailable(); }
+void Window::ShowTextBox(Variant&, Variant&, Variant&, Variant&) { NotAvailable(); }
+void Window::Text1Caption(Variant&) { NotAvailable(); }
+void Window::Text2Caption(Variant&) { NotAvailable(); }
+void Window::Text1Text(Variant&) { NotAvailable(); }
+void Window::Text2Text(Variant&) { NotAvailable(); }
+void Window::TextFontLarge(Variant&) { NotAvailable(); }
+void Window::TextFontBold(Variant&) { NotAvailable(); }
+void Window::Text1Select(Variant&, Variant&) { NotAvailable(); }
+void Window::ShowList() { NotAvailable(); }
+void Window::ClearList() { NotAvailable(); }
+void Window::LoadList(Variant&) { NotAvailable(); }
+Variant Window::GetList() { NotAvailable(); }
+void Window::AddToList(Variant&) { NotAvailable(); }
+Variant Window::RemoveSelListItem() { NotAvailable(); }
+Variant Window::ChooseFileOpen() { NotAvailable(); }
+Variant Window::ChooseFileSave() { NotAvailable(); }
+Variant Window::ChooseFolder(Variant&) { NotAvailable(); }
+Variant Window::ChooseColorRGB(Variant&, Variant&, Variant&) { NotAvailable(); }
+Variant Window::ChooseColorHex() { NotAvailable(); }
+Variant Window::GetInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
+Variant Window::SaveInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
+Variant Window::DeleteInfo(Variant&, Variant&) { NotAvailable(); }
+void Window::PlaySound(Variant&) { NotAvailable(); }
+
+}  // namespace brivet::window
