@@ -1,0 +1,4 @@
+// Defines the class, interface and library identifiers once.
+#include <initguid.h>
+
+#include "brivet_h.h"

@@ -1,0 +1,97 @@
+// Entry points of the library: class factory, unload check and type info.
+#include "module.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "backends/win32/platform_win32.h"
+#include "com_handles.h"
+#include "window_object.h"
+#include "brivet_h.h"
+
+namespace brivet::com {
+
+namespace {
+
+HINSTANCE g_module = nullptr;
+std::atomic<long> g_objects{0};
+std::atomic<long> g_locks{0};
+
+class WindowFactory final : public IClassFactory {
+ public:
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  // The factory is a static object; its references do not keep the module.
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return CreateWindowObject(riid, out);
+  }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    LockModule(lock != FALSE);
+    return S_OK;
+  }
+};
+
+WindowFactory g_factory;
+
+}  // namespace
+
+HINSTANCE ModuleHandle() noexcept { return g_module; }
+void ObjectCreated() noexcept { ++g_objects; }
+void ObjectDestroyed() noexcept { --g_objects; }
+void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
+bool ModuleInUse() noexcept { return g_objects.load() > 0 || g_locks.load() > 0; }
+
+HRESULT WindowTypeInfo(ITypeInfo** info) {
+  static std::mutex guard;
+  static ComPtr<ITypeInfo> cached;
+  std::lock_guard<std::mutex> lock(guard);
+  if (!cached) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return HRESULT_FROM_WIN32(GetLastError());
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
+    if (FAILED(hr)) return hr;
+    hr = library->GetTypeInfoOfGuid(IID__Window, &cached);
+    if (FAILED(hr)) return hr;
+  }
+  *info = cached.Get();
+  (*info)->AddRef();
+  return S_OK;
+}
+
+}  // namespace brivet::com
+
+using namespace brivet::com;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    g_module = instance;
+    DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+    brivet::win32::ShutdownWin32Platform();
+  }
+  return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  if (clsid != CLSID_Window) return CLASS_E_CLASSNOTAVAILABLE;
+  return g_factory.QueryInterface(riid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }

@@ -1,0 +1,20 @@
+// Module-wide state of the DLL: its handle and the count of live objects
+// and factory locks that decides whether it may be unloaded.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+namespace brivet::com {
+
+HINSTANCE ModuleHandle() noexcept;
+void ObjectCreated() noexcept;
+void ObjectDestroyed() noexcept;
+void LockModule(bool lock) noexcept;
+bool ModuleInUse() noexcept;
+
+// The type information of the dispatch interface, from the library's own
+// type library resource.
+HRESULT WindowTypeInfo(ITypeInfo** info);
+
+}  // namespace brivet::com

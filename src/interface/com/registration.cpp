@@ -1,0 +1,137 @@
+// Self-registration: the type library, the class, its programmatic
+// identifier and the interface, machine-wide or for the current user.
+#include <string>
+
+#include "com_handles.h"
+#include "brivet_h.h"
+#include "module.h"
+
+namespace brivet::com {
+
+namespace {
+
+constexpr const wchar_t* kProgId = L"Brivet.Window";
+constexpr const wchar_t* kClassName = L"Window";
+constexpr const wchar_t* kLibraryVersion = L"1.0";
+// The automation marshaler serves every dual interface described by a type library.
+constexpr const wchar_t* kAutomationProxy = L"{00020424-0000-0000-C000-000000000046}";
+#ifdef _WIN64
+constexpr const wchar_t* kSysKind = L"win64";
+#else
+constexpr const wchar_t* kSysKind = L"win32";
+#endif
+
+std::wstring GuidText(REFGUID guid) {
+  wchar_t text[40];
+  StringFromGUID2(guid, text, 40);
+  return text;
+}
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(ModuleHandle(), path.data(), DWORD(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+HRESULT SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  UniqueHKey handle;
+  LSTATUS rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, handle.put(), nullptr);
+  if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
+  rc = RegSetValueExW(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                      DWORD((value.size() + 1) * sizeof(wchar_t)));
+  return HRESULT_FROM_WIN32(rc);
+}
+
+HRESULT DeleteTree(HKEY root, const std::wstring& key) {
+  const LSTATUS rc = RegDeleteTreeW(root, key.c_str());
+  if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+    RegDeleteKeyW(root, key.c_str());
+    return S_OK;
+  }
+  return HRESULT_FROM_WIN32(rc);
+}
+
+// The keys below the classes root: HKEY_CLASSES_ROOT for the machine (as
+// seen by this module's bitness), Software\Classes of the current user.
+HRESULT Register(HKEY root, const std::wstring& base) {
+  const std::wstring path = ModulePath();
+  if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+  const std::wstring clsid = GuidText(CLSID_Window);
+  const std::wstring iid = GuidText(IID__Window);
+  const std::wstring libid = GuidText(LIBID_Brivet);
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+
+  const struct {
+    std::wstring key;
+    const wchar_t* name;
+    std::wstring value;
+  } entries[] = {
+      {L"TypeLib\\" + libid + L"\\" + kLibraryVersion, nullptr, L"Brivet"},
+      {L"TypeLib\\" + libid + L"\\" + kLibraryVersion + L"\\0\\" + kSysKind, nullptr, path},
+      {L"TypeLib\\" + libid + L"\\" + kLibraryVersion + L"\\FLAGS", nullptr, L"0"},
+      {L"TypeLib\\" + libid + L"\\" + kLibraryVersion + L"\\HELPDIR", nullptr, folder},
+      {L"CLSID\\" + clsid, nullptr, kClassName},
+      {L"CLSID\\" + clsid + L"\\InprocServer32", nullptr, path},
+      {L"CLSID\\" + clsid + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
+      {L"CLSID\\" + clsid + L"\\ProgID", nullptr, kProgId},
+      {L"CLSID\\" + clsid + L"\\VersionIndependentProgID", nullptr, kProgId},
+      {L"CLSID\\" + clsid + L"\\TypeLib", nullptr, libid},
+      {L"CLSID\\" + clsid + L"\\Version", nullptr, kLibraryVersion},
+      {std::wstring(kProgId), nullptr, kClassName},
+      {std::wstring(kProgId) + L"\\CLSID", nullptr, clsid},
+      {L"Interface\\" + iid, nullptr, L"_Window"},
+      {L"Interface\\" + iid + L"\\ProxyStubClsid", nullptr, kAutomationProxy},
+      {L"Interface\\" + iid + L"\\ProxyStubClsid32", nullptr, kAutomationProxy},
+      {L"Interface\\" + iid + L"\\TypeLib", nullptr, libid},
+      {L"Interface\\" + iid + L"\\TypeLib", L"Version", kLibraryVersion},
+  };
+  for (const auto& entry : entries) {
+    const HRESULT hr = SetValue(root, base + entry.key, entry.name, entry.value);
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+HRESULT Unregister(HKEY root, const std::wstring& base) {
+  HRESULT result = S_OK;
+  for (const std::wstring& key :
+       {L"CLSID\\" + GuidText(CLSID_Window), std::wstring(kProgId),
+        L"Interface\\" + GuidText(IID__Window), L"TypeLib\\" + GuidText(LIBID_Brivet)}) {
+    const HRESULT hr = DeleteTree(root, base + key);
+    if (FAILED(hr)) result = hr;
+  }
+  return result;
+}
+
+constexpr const wchar_t* kUserClasses = L"Software\\Classes\\";
+
+}  // namespace
+
+}  // namespace brivet::com
+
+using namespace brivet::com;
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(HKEY_CLASSES_ROOT, L""); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  return Unregister(HKEY_CLASSES_ROOT, L"");
+}
+
+// regsvr32 /i:user [/n] registers for the current user only, without
+// administrator rights; /u /i:user removes that registration.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
+  const bool per_user = command_line && _wcsicmp(command_line, L"user") == 0;
+  if (per_user) {
+    return install ? Register(HKEY_CURRENT_USER, kUserClasses)
+                   : Unregister(HKEY_CURRENT_USER, kUserClasses);
+  }
+  if (command_line && *command_line) return E_INVALIDARG;
+  return install ? DllRegisterServer() : DllUnregisterServer();
+}

@@ -1,0 +1,305 @@
+#include "window_object.h"
+
+#include <array>
+#include <atomic>
+#include <new>
+#include <vector>
+
+#include "backends/win32/platform_win32.h"
+#include "com_handles.h"
+#include "interface/dispatcher.h"
+#include "module.h"
+#include "variant_bridge.h"
+#include "window/window.h"
+
+namespace brivet::com {
+
+namespace {
+
+constexpr const char16_t* kSource = u"Brivet.Window";
+
+void FillException(const Error& error, EXCEPINFO* info) {
+  if (!info) return;
+  *info = EXCEPINFO{};
+  info->bstrSource = ToBstr(kSource);
+  const std::string& what = error.what();
+  info->bstrDescription = ToBstr(Text(what.begin(), what.end()));
+  info->scode = error.code();
+}
+
+// Publishes the error for callers of the virtual table.
+HRESULT ReportError(const Error& error) {
+  ComPtr<ICreateErrorInfo> create;
+  if (SUCCEEDED(CreateErrorInfo(&create))) {
+    const std::string& what = error.what();
+    const Text description(what.begin(), what.end());
+    create->SetGUID(IID__Window);
+    create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(kSource)));
+    create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
+    ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create.As(&info))) SetErrorInfo(0, info.Get());
+  }
+  return error.code();
+}
+
+// Runs a routine, turning every escaping error into its status.
+template <typename Body>
+HRESULT Guarded(Body&& body, EXCEPINFO* exception = nullptr) noexcept {
+  try {
+    return body();
+  } catch (const Error& error) {
+    if (exception) {
+      FillException(error, exception);
+      return DISP_E_EXCEPTION;
+    }
+    return ReportError(error);
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (const std::exception& other) {
+    const Error error(E_FAIL, other.what());
+    if (exception) {
+      FillException(error, exception);
+      return DISP_E_EXCEPTION;
+    }
+    return ReportError(error);
+  }
+}
+
+// Arguments of one call, read from the caller's VARIANTs and written back
+// into the caller's variables where a routine changed them, also when the
+// routine then failed.
+class Arguments {
+ public:
+  Arguments(VARIANT* const* raw, size_t count) : raw_(raw, raw + count) {
+    values_.reserve(count);
+    for (VARIANT* v : raw_) values_.push_back(v ? FromVariant(*v) : Variant::Missing());
+    before_ = values_;
+  }
+  ~Arguments() {
+    for (size_t i = 0; i < raw_.size(); ++i)
+      if (raw_[i] && !(values_[i] == before_[i])) WriteBackTo(*raw_[i], values_[i]);
+  }
+  std::vector<Variant>& values() { return values_; }
+
+ private:
+  static void WriteBackTo(VARIANT& target, const Variant& value) {
+    if (V_VT(&target) & VT_BYREF) {
+      WriteBack(value, target);
+    } else {
+      // An in/out VARIANT* of the virtual table is the caller's variable.
+      UniqueVariant fresh;
+      if (FAILED(ToVariant(value, fresh.get()))) return;
+      VariantClear(&target);
+      target = fresh.release();
+    }
+  }
+  std::vector<VARIANT*> raw_;
+  std::vector<Variant> values_;
+  std::vector<Variant> before_;
+};
+
+class WindowObject final : public _Window, public ISupportErrorInfo {
+ public:
+  WindowObject() { ObjectCreated(); }
+  ~WindowObject() { ObjectDestroyed(); }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Window) {
+      *out = static_cast<_Window*>(this);
+    } else if (riid == IID_ISupportErrorInfo) {
+      *out = static_cast<ISupportErrorInfo*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // ISupportErrorInfo
+  STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
+    return riid == IID__Window ? S_OK : S_FALSE;
+  }
+
+  // IDispatch
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return WindowTypeInfo(info);
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                             DISPID* ids) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    HRESULT hr = S_OK;
+    const auto view = [](LPOLESTR s) {
+      return std::u16string_view(reinterpret_cast<const char16_t*>(s));
+    };
+    const auto member = dispatch::DispIdOfName(view(names[0]));
+    ids[0] = member ? *member : DISPID_UNKNOWN;
+    if (!member) hr = DISP_E_UNKNOWNNAME;
+    for (UINT i = 1; i < count; ++i) {
+      const auto param = member ? dispatch::ParamIndexOfName(*member, view(names[i])) : std::nullopt;
+      ids[i] = param ? *param : DISPID_UNKNOWN;
+      if (!param) hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* exception, UINT* arg_error) override {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    DISPPARAMS none{};
+    if (!params) params = &none;
+    if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
+    if (params->cNamedArgs > params->cArgs) return E_INVALIDARG;
+    std::vector<VARIANT*> raw(params->cArgs);
+    for (UINT i = 0; i < params->cArgs; ++i) raw[i] = &params->rgvarg[i];
+    return Guarded(
+        [&]() -> HRESULT {
+          Variant value;
+          dispatch::Refusal refusal;
+          {
+            Arguments args(raw.data(), raw.size());
+            dispatch::Call call;
+            call.dispid = id;
+            call.flags = flags;
+            call.args = args.values();
+            call.named = std::span<const int32_t>(
+                reinterpret_cast<const int32_t*>(params->rgdispidNamedArgs), params->cNamedArgs);
+            call.result = &value;
+            refusal = dispatch::Invoke(*logic_, call);
+          }
+          if (refusal.status != status::kOk) {
+            if (arg_error) *arg_error = refusal.arg_error;
+            return refusal.status;
+          }
+          if (result) {
+            VariantClear(result);
+            return ToVariant(value, result);
+          }
+          return S_OK;
+        },
+        exception);
+  }
+
+  // The virtual table: each entry runs its member's routine from the table.
+  STDMETHODIMP get_Window(BSTR* value) override {
+    if (!value) return E_POINTER;
+    return Guarded([&]() -> HRESULT {
+      *value = ToBstr(logic_->window_text());
+      return S_OK;
+    });
+  }
+  STDMETHODIMP put_Window(BSTR value) override {
+    return Guarded([&]() -> HRESULT {
+      logic_->set_window_text(FromBstr(value));
+      return S_OK;
+    });
+  }
+  STDMETHODIMP put_Title(VARIANT* a) override { return Slot(2, {a}); }
+  STDMETHODIMP put_Caption(VARIANT* a) override { return Slot(3, {a}); }
+  STDMETHODIMP put_Picture(VARIANT* a) override { return Slot(4, {a}); }
+  STDMETHODIMP put_ShowTextBox(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d) override {
+    return Slot(5, {a, b, c, d});
+  }
+  STDMETHODIMP put_Text1Caption(VARIANT* a) override { return Slot(6, {a}); }
+  STDMETHODIMP put_Text2Caption(VARIANT* a) override { return Slot(7, {a}); }
+  STDMETHODIMP put_Text1Text(VARIANT* a) override { return Slot(8, {a}); }
+  STDMETHODIMP put_Text2Text(VARIANT* a) override { return Slot(9, {a}); }
+  STDMETHODIMP put_TextFontLarge(VARIANT* a) override { return Slot(10, {a}); }
+  STDMETHODIMP put_TextFontBold(VARIANT* a) override { return Slot(11, {a}); }
+  STDMETHODIMP Text1Select(VARIANT* a, VARIANT* b) override { return Slot(12, {a, b}); }
+  STDMETHODIMP put_ShowButtons(VARIANT* a) override { return Slot(13, {a}); }
+  STDMETHODIMP put_Button1Caption(VARIANT* a) override { return Slot(14, {a}); }
+  STDMETHODIMP put_Button2Caption(VARIANT* a) override { return Slot(15, {a}); }
+  STDMETHODIMP put_Button3Caption(VARIANT* a) override { return Slot(16, {a}); }
+  STDMETHODIMP put_ButtonColor(VARIANT* a) override { return Slot(17, {a}); }
+  STDMETHODIMP put_WindowColor(VARIANT* a) override { return Slot(18, {a}); }
+  STDMETHODIMP put_TextColor(VARIANT* a) override { return Slot(19, {a}); }
+  STDMETHODIMP Show() override { return Slot(20, {}); }
+  STDMETHODIMP Hide() override { return Slot(21, {}); }
+  STDMETHODIMP put_Persist(VARIANT* a) override { return Slot(22, {a}); }
+  STDMETHODIMP Reset() override { return Slot(23, {}); }
+  STDMETHODIMP ShowList() override { return Slot(24, {}); }
+  STDMETHODIMP ClearList() override { return Slot(25, {}); }
+  STDMETHODIMP LoadList(VARIANT* a) override { return Slot(26, {a}); }
+  STDMETHODIMP GetList(VARIANT* r) override { return Slot(27, {}, r); }
+  STDMETHODIMP AddToList(VARIANT* a) override { return Slot(28, {a}); }
+  STDMETHODIMP RemoveSelListItem(VARIANT* r) override { return Slot(29, {}, r); }
+  STDMETHODIMP ChooseFileOpen(VARIANT* r) override { return Slot(30, {}, r); }
+  STDMETHODIMP ChooseFileSave(VARIANT* r) override { return Slot(31, {}, r); }
+  STDMETHODIMP ChooseFolder(VARIANT* a, VARIANT* r) override { return Slot(32, {a}, r); }
+  STDMETHODIMP ChooseColorRGB(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
+    return Slot(33, {a, b, c}, r);
+  }
+  STDMETHODIMP ChooseColorHex(VARIANT* r) override { return Slot(34, {}, r); }
+  STDMETHODIMP Response(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
+    return Slot(35, {a, b, c}, r);
+  }
+  STDMETHODIMP GetInfo(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
+    return Slot(36, {a, b, c}, r);
+  }
+  STDMETHODIMP SaveInfo(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
+    return Slot(37, {a, b, c}, r);
+  }
+  STDMETHODIMP DeleteInfo(VARIANT* a, VARIANT* b, VARIANT* r) override {
+    return Slot(38, {a, b}, r);
+  }
+  STDMETHODIMP PlaySound(VARIANT* a) override { return Slot(39, {a}); }
+
+  std::unique_ptr<window::Window> logic_;
+
+ private:
+  // Calls member `index` of the table with the caller's in/out arguments;
+  // an omitted optional arrives as a null pointer or the missing value.
+  HRESULT Slot(int index, std::initializer_list<VARIANT*> arguments, VARIANT* result = nullptr) {
+    const dispatch::Member& member = dispatch::Members()[static_cast<size_t>(index)];
+    if (member.has_result && !result) return E_POINTER;
+    return Guarded([&]() -> HRESULT {
+      Variant value;
+      {
+        Arguments args(arguments.begin(), arguments.size());
+        std::array<Variant*, 4> slots{};
+        for (size_t i = 0; i < args.values().size(); ++i) slots[i] = &args.values()[i];
+        member.call(*logic_, slots.data(), &value);
+      }
+      if (result) {
+        VariantInit(result);
+        return ToVariant(value, result);
+      }
+      return S_OK;
+    });
+  }
+
+  std::atomic<ULONG> refs_{1};
+};
+
+}  // namespace
+
+HRESULT CreateWindowObject(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  return Guarded([&]() -> HRESULT {
+    win32::InstallWin32Platform(ModuleHandle());
+    ComPtr<WindowObject> created;
+    created.Attach(new WindowObject());
+    created->logic_ = std::make_unique<window::Window>();
+    return created->QueryInterface(riid, object);
+  });
+}
+
+}  // namespace brivet::com
