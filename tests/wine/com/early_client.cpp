@@ -1,0 +1,155 @@
+// An early-bound client: creates the class through COM and calls through the
+// virtual table and through IDispatch, checking statuses and error info.
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <cwchar>
+
+#include "brivet_h.h"
+#include "conformance.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+HRESULT CanUnload() {
+  HMODULE module = GetModuleHandleW(L"brivet.dll");
+  if (!module) return E_FAIL;
+  auto can_unload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  return can_unload ? can_unload() : E_FAIL;
+}
+
+void CheckErrorInfo(const wchar_t* expected) {
+  ComPtr<IErrorInfo> info;
+  const HRESULT hr = GetErrorInfo(0, &info);
+  EXPECT_HR(S_OK, hr, "GetErrorInfo after a failed call");
+  if (hr != S_OK) return;
+  BSTR description = nullptr;
+  info->GetDescription(&description);
+  EXPECT_TRUE_MSG(description && wcscmp(description, expected) == 0, "error description %ls, expected %ls",
+                  description ? description : L"(none)", expected);
+  SysFreeString(description);
+}
+
+}  // namespace
+
+int main() {
+  CoInitialize(nullptr);
+  {
+    ComPtr<_Window> w;
+    HRESULT hr = CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&w));
+    EXPECT_HR(S_OK, hr, "CoCreateInstance(CLSID_Window)");
+    if (FAILED(hr)) return conformance::Finish("early-bound");
+    EXPECT_HR(S_FALSE, CanUnload(), "DllCanUnloadNow with a live object");
+
+    ComPtr<ISupportErrorInfo> support;
+    EXPECT_HR(S_OK, w.As(&support), "QueryInterface(ISupportErrorInfo)");
+    if (support) EXPECT_HR(S_OK, support->InterfaceSupportsErrorInfo(IID__Window), "supports error info");
+
+    BSTR text = nullptr;
+    EXPECT_HR(S_OK, w->get_Window(&text), "get_Window");
+    EXPECT_TRUE_MSG(text == nullptr || SysStringLen(text) == 0, "fresh Window text is empty");
+    SysFreeString(text);
+    BSTR value = SysAllocString(L"early \u00e9");
+    EXPECT_HR(S_OK, w->put_Window(value), "put_Window");
+    SysFreeString(value);
+    text = nullptr;
+    w->get_Window(&text);
+    EXPECT_TRUE_MSG(text && wcscmp(text, L"early \u00e9") == 0, "Window text round trip");
+    SysFreeString(text);
+
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = 40000;
+    hr = w->put_ShowButtons(&v);
+    EXPECT_HR(static_cast<HRESULT>(0x800A0006), hr, "put_ShowButtons(40000) overflows");
+    CheckErrorInfo(L"Overflow");
+    V_VT(&v) = VT_NULL;
+    hr = w->put_Persist(&v);
+    EXPECT_HR(static_cast<HRESULT>(0x800A000D), hr, "put_Persist(Null) is a type mismatch");
+    CheckErrorInfo(L"Type mismatch");
+    V_VT(&v) = VT_I2;
+    V_I2(&v) = 2;
+    EXPECT_HR(S_OK, w->put_ShowButtons(&v), "put_ShowButtons(2)");
+
+    // Response through the table: omitted optionals travel as the missing value.
+    VARIANT missing, list, result;
+    VariantInit(&missing);
+    V_VT(&missing) = VT_ERROR;
+    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
+    VariantInit(&list);
+    V_VT(&list) = VT_I4;
+    V_I4(&list) = 7;
+    VariantInit(&result);
+    EXPECT_HR(S_OK, w->Response(&missing, &missing, &list, &result), "Response via the vtable");
+    EXPECT_TRUE_MSG(V_VT(&result) == VT_I2 && V_I2(&result) == 0, "Response answers the integer 0");
+    EXPECT_TRUE_MSG(V_VT(&list) == VT_EMPTY, "the supplied argument was written (vt %d)", V_VT(&list));
+    EXPECT_TRUE_MSG(V_VT(&missing) == VT_ERROR, "the omitted arguments were left alone");
+
+    // IDispatch: names, kinds and by-reference arguments.
+    ComPtr<IDispatch> dispatch;
+    EXPECT_HR(S_OK, w.As(&dispatch), "QueryInterface(IDispatch)");
+    LPOLESTR names[] = {const_cast<LPOLESTR>(L"response"), const_cast<LPOLESTR>(L"SLIST")};
+    DISPID ids[2] = {};
+    EXPECT_HR(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 2, 1033, ids), "GetIDsOfNames");
+    EXPECT_TRUE_MSG(ids[0] == 0x60030023 && ids[1] == 2, "ids 0x%lx %ld", (long)ids[0], (long)ids[1]);
+    LPOLESTR unknown[] = {const_cast<LPOLESTR>(L"Nope")};
+    EXPECT_HR(DISP_E_UNKNOWNNAME, dispatch->GetIDsOfNames(IID_NULL, unknown, 1, 1033, ids),
+              "GetIDsOfNames of an unknown name");
+
+    DISPPARAMS none = {};
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_HR(DISP_E_MEMBERNOTFOUND,
+              dispatch->Invoke(0x68030011, IID_NULL, 1033, DISPATCH_PROPERTYGET, &none, &out, nullptr, nullptr),
+              "reading the write-only Title");
+
+    VARIANT caller;
+    VariantInit(&caller);
+    V_VT(&caller) = VT_BSTR;
+    V_BSTR(&caller) = SysAllocString(L"old");
+    VARIANT byref;
+    V_VT(&byref) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&byref) = &caller;
+    DISPID named = 2;
+    DISPPARAMS one = {&byref, &named, 1, 1};
+    EXPECT_HR(S_OK, dispatch->Invoke(0x60030023, IID_NULL, 1033, DISPATCH_METHOD, &one, &out, nullptr, nullptr),
+              "Response(slist:=x) through Invoke");
+    EXPECT_TRUE_MSG(V_VT(&caller) == VT_EMPTY, "the caller's variable was written (vt %d)", V_VT(&caller));
+    VariantClear(&caller);
+
+    VARIANT four[4];
+    for (VARIANT& a : four) VariantInit(&a);
+    DISPPARAMS too_many = {four, nullptr, 4, 0};
+    UINT arg_error = 99;
+    EXPECT_HR(DISP_E_BADPARAMCOUNT,
+              dispatch->Invoke(0x60030023, IID_NULL, 1033, DISPATCH_METHOD, &too_many, &out, nullptr, &arg_error),
+              "Response with four arguments");
+
+    VARIANT big;
+    VariantInit(&big);
+    V_VT(&big) = VT_R8;
+    V_R8(&big) = 1e10;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS assign = {&big, &put, 1, 1};
+    EXCEPINFO exception = {};
+    EXPECT_HR(DISP_E_EXCEPTION,
+              dispatch->Invoke(0x68030007, IID_NULL, 1033, DISPATCH_PROPERTYPUT, &assign, nullptr, &exception, nullptr),
+              "ShowButtons = 1e10 through Invoke");
+    EXPECT_HR(static_cast<HRESULT>(0x800A0006), exception.scode, "the exception's status");
+    EXPECT_TRUE_MSG(exception.bstrDescription && wcscmp(exception.bstrDescription, L"Overflow") == 0,
+                    "the exception's description");
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrHelpFile);
+
+    ComPtr<ITypeInfo> info;
+    EXPECT_HR(S_OK, dispatch->GetTypeInfo(0, 1033, &info), "GetTypeInfo");
+  }
+  EXPECT_HR(S_OK, CanUnload(), "DllCanUnloadNow once every object is gone");
+  CoUninitialize();
+  return conformance::Finish("early-bound");
+}

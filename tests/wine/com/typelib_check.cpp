@@ -1,0 +1,159 @@
+// Reads the type library back from the DLL's resource and compares it with
+// the member table the dispatcher runs on.
+#include <windows.h>
+#include <oleauto.h>
+#include <wrl/client.h>
+
+#include <string>
+
+#include "brivet_h.h"
+#include "conformance.h"
+#include "interface/member_table.h"
+
+using Microsoft::WRL::ComPtr;
+using brivet::dispatch::MemberKind;
+
+namespace {
+
+std::string Narrow(BSTR b) {
+  std::string out;
+  for (UINT i = 0; b && i < SysStringLen(b); ++i) out += static_cast<char>(b[i]);
+  return out;
+}
+
+INVOKEKIND KindOf(MemberKind kind) {
+  switch (kind) {
+    case MemberKind::PropertyGet: return INVOKE_PROPERTYGET;
+    case MemberKind::PropertyPut: return INVOKE_PROPERTYPUT;
+    default: return INVOKE_FUNC;
+  }
+}
+
+void CheckMember(ITypeInfo* info, int index, const brivet::dispatch::Member& m) {
+  FUNCDESC* desc = nullptr;
+  HRESULT hr = info->GetFuncDesc(UINT(index), &desc);
+  EXPECT_HR(S_OK, hr, "GetFuncDesc");
+  if (FAILED(hr)) return;
+  EXPECT_TRUE_MSG(desc->memid == m.dispid, "%s: dispid expected 0x%08lx got 0x%08lx", m.name,
+                  (unsigned long)m.dispid, (unsigned long)desc->memid);
+  EXPECT_TRUE_MSG(desc->invkind == KindOf(m.kind), "%s: invoke kind expected %d got %d", m.name,
+                  KindOf(m.kind), desc->invkind);
+  EXPECT_TRUE_MSG(desc->funckind == FUNC_DISPATCH || desc->funckind == FUNC_PUREVIRTUAL,
+                  "%s: function kind %d", m.name, desc->funckind);
+  const int slot = desc->oVft / int(sizeof(void*));
+  EXPECT_TRUE_MSG(slot == brivet::dispatch::kFirstMemberSlot + index,
+                  "%s: vtable slot expected %d got %d", m.name,
+                  brivet::dispatch::kFirstMemberSlot + index, slot);
+  // A result is the retval parameter, which the dispatch view does not count.
+  const int params = m.param_count + (m.has_result ? 1 : 0);
+  EXPECT_TRUE_MSG(desc->cParams == params, "%s: parameters expected %d got %d", m.name, params,
+                  desc->cParams);
+  EXPECT_TRUE_MSG(desc->cParamsOpt == 0, "%s: vararg/optional count %d", m.name, desc->cParamsOpt);
+
+  BSTR names[8] = {};
+  UINT count = 0;
+  info->GetNames(desc->memid, names, 8, &count);
+  EXPECT_TRUE_MSG(Narrow(names[0]) == m.name, "member name expected %s got %s", m.name,
+                  Narrow(names[0]).c_str());
+  for (int p = 0; p < desc->cParams; ++p) {
+    const ELEMDESC& e = desc->lprgelemdescParam[p];
+    const USHORT flags = e.paramdesc.wParamFlags;
+    if (p < m.param_count) {
+      const bool is_window = index < 2;
+      if (!is_window) {
+        EXPECT_TRUE_MSG(e.tdesc.vt == VT_PTR && e.tdesc.lptdesc->vt == VT_VARIANT,
+                        "%s param %d: expected VARIANT*", m.name, p);
+        EXPECT_TRUE_MSG((flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == (PARAMFLAG_FIN | PARAMFLAG_FOUT),
+                        "%s param %d: expected in/out, flags 0x%x", m.name, p, flags);
+      }
+      const bool optional = (flags & PARAMFLAG_FOPT) != 0;
+      EXPECT_TRUE_MSG(optional == m.params[p].optional, "%s param %d: optional flag", m.name, p);
+      EXPECT_TRUE_MSG((flags & PARAMFLAG_FHASDEFAULT) == 0, "%s param %d: has a default", m.name, p);
+      // The name of a property put's value is not kept by the type library.
+      if (p + 1 < int(count))
+        EXPECT_TRUE_MSG(Narrow(names[p + 1]) == m.params[p].name, "%s param %d: name expected %s got %s",
+                        m.name, p, m.params[p].name, Narrow(names[p + 1]).c_str());
+    } else {
+      EXPECT_TRUE_MSG((flags & PARAMFLAG_FRETVAL) != 0, "%s: last parameter is the result", m.name);
+    }
+  }
+  for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
+  info->ReleaseFuncDesc(desc);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::printf("usage: typelib_check <brivet.dll>\n");
+    return 2;
+  }
+  CoInitialize(nullptr);
+  {
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadTypeLibEx(argv[1], REGKIND_NONE, &library);
+    EXPECT_HR(S_OK, hr, "LoadTypeLibEx from the DLL");
+    if (FAILED(hr)) return conformance::Finish("typelib");
+
+    TLIBATTR* lib = nullptr;
+    library->GetLibAttr(&lib);
+    EXPECT_TRUE_MSG(lib->guid == LIBID_Brivet, "library GUID");
+    EXPECT_TRUE_MSG(lib->lcid == 1033, "library locale expected 1033 got %lu", (unsigned long)lib->lcid);
+    library->ReleaseTLibAttr(lib);
+    BSTR name = nullptr;
+    library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
+    EXPECT_TRUE_MSG(Narrow(name) == "Brivet", "library name %s", Narrow(name).c_str());
+    SysFreeString(name);
+    EXPECT_TRUE_MSG(library->GetTypeInfoCount() == 2, "two types, got %u", library->GetTypeInfoCount());
+
+    ComPtr<ITypeInfo> coclass;
+    hr = library->GetTypeInfoOfGuid(CLSID_Window, &coclass);
+    EXPECT_HR(S_OK, hr, "class Window");
+    if (SUCCEEDED(hr)) {
+      TYPEATTR* attr = nullptr;
+      coclass->GetTypeAttr(&attr);
+      EXPECT_TRUE_MSG(attr->typekind == TKIND_COCLASS, "Window is a class");
+      EXPECT_TRUE_MSG(attr->wTypeFlags & TYPEFLAG_FCANCREATE, "Window is creatable");
+      EXPECT_TRUE_MSG(attr->cImplTypes == 1, "one interface");
+      coclass->ReleaseTypeAttr(attr);
+      INT flags = 0;
+      coclass->GetImplTypeFlags(0, &flags);
+      EXPECT_TRUE_MSG(flags & IMPLTYPEFLAG_FDEFAULT, "_Window is the default interface");
+      BSTR class_name = nullptr;
+      coclass->GetDocumentation(MEMBERID_NIL, &class_name, nullptr, nullptr, nullptr);
+      EXPECT_TRUE_MSG(Narrow(class_name) == "Window", "class name %s", Narrow(class_name).c_str());
+      SysFreeString(class_name);
+    }
+
+    ComPtr<ITypeInfo> dual;
+    hr = library->GetTypeInfoOfGuid(IID__Window, &dual);
+    EXPECT_HR(S_OK, hr, "interface _Window");
+    if (SUCCEEDED(hr)) {
+      TYPEATTR* attr = nullptr;
+      dual->GetTypeAttr(&attr);
+      const WORD wanted = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE |
+                          TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE;
+      EXPECT_TRUE_MSG((attr->wTypeFlags & wanted) == wanted, "_Window flags 0x%x", attr->wTypeFlags);
+      const TYPEKIND kind = attr->typekind;
+      dual->ReleaseTypeAttr(attr);
+      // The virtual-table view of the dual interface lists the members.
+      ComPtr<ITypeInfo> vtable = dual;
+      if (kind == TKIND_DISPATCH) {
+        HREFTYPE ref = 0;
+        if (SUCCEEDED(dual->GetRefTypeOfImplType(-1, &ref))) dual->GetRefTypeInfo(ref, &vtable);
+      }
+      vtable->GetTypeAttr(&attr);
+      EXPECT_TRUE_MSG(attr->cFuncs == brivet::dispatch::kMemberCount, "members expected 40 got %d",
+                      attr->cFuncs);
+      EXPECT_TRUE_MSG(attr->cbSizeVft == 47 * sizeof(void*), "virtual table of 47 entries, got %d",
+                      int(attr->cbSizeVft / sizeof(void*)));
+      const int funcs = attr->cFuncs;
+      vtable->ReleaseTypeAttr(attr);
+      const auto members = brivet::dispatch::Members();
+      for (int i = 0; i < funcs && i < brivet::dispatch::kMemberCount; ++i)
+        CheckMember(vtable.Get(), i, members[size_t(i)]);
+    }
+  }
+  CoUninitialize();
+  return conformance::Finish("typelib");
+}

@@ -1,0 +1,244 @@
+"""Real dialogs under Wine, answered with real mouse and keyboard input."""
+
+import time
+
+from harness import Failure, check_script_output
+
+# Child-window ids of the form's controls (100 + the control's number).
+FRLIST, LBOX, FRBUT3, BUT2, FRBUT2, BUT1, FRBUT1, BUT0, FRLAB, LAB1, FT2, T2, FT1, T1M, T1, FRIM, IM1 = range(100, 117)
+BUTTONS = [BUT0, BUT1, BUT2]
+BUTTON_FRAMES = [FRBUT1, FRBUT2, FRBUT3]
+TWIPS = 15  # twips per pixel of the test display
+
+
+def dialog_script(title, setup, shows=1):
+    """A script that prepares a dialog, shows it `shows` times and reports
+    each answer as 'response N [text1][text2][entry]'."""
+    return f"""
+Dim w, r, a, b, c, i
+Set w = CreateObject("Brivet.Window")
+CheckError 0, "create"
+w.Title = "{title}"
+{setup}
+CheckError 0, "set up the dialog"
+For i = 1 To {shows}
+  w.Show
+  CheckError 0, "show " & i
+  a = "unset" : b = "unset" : c = "unset"
+  r = w.Response(a, b, c)
+  WScript.Echo "response " & r & " [" & a & "][" & b & "][" & c & "] " & TypeName(r)
+Next
+Set w = Nothing
+CheckError 0, "release"
+Finish
+"""
+
+
+def responses(lines):
+    return [l.split(" ", 1)[1] for l in lines if l.startswith("response ")]
+
+
+def interact(ctx, title, setup, actions, shot=None):
+    """Runs the dialog script and, for each show, waits for the window and
+    runs one action on it; returns the answers the script printed."""
+    run = ctx.start_script(dialog_script(title, setup, len(actions)), "dialog")
+    try:
+        for n, action in enumerate(actions):
+            window = ctx.probe.rects(title) if ctx.probe.wait(title) else None
+            if window is None:
+                raise Failure(f"the window '{title}' did not appear (show {n + 1})")
+            time.sleep(0.3)
+            if shot and n == 0:
+                ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", pad(window.rect))
+            action(ctx, window)
+            if not ctx.probe.gone(title):
+                raise Failure(f"the window '{title}' stayed on screen after the action of show {n + 1}")
+    finally:
+        out = run.finish()
+    return responses(check_script_output(out))
+
+
+def pad(rect, margin=0):
+    left, top, right, bottom = rect
+    return max(0, left - margin), max(0, top - margin), right + margin, bottom + margin
+
+
+def click_button(i):
+    def action(ctx, window):
+        visible, _ = window.children[BUTTONS[i]]
+        if not visible:
+            raise Failure(f"button {i + 1} is not visible")
+        ctx.screen.click(*window.child_centre(BUTTONS[i]))
+    return action
+
+
+def click_close_box(ctx, window):
+    ctx.screen.click(*window.close_box())
+
+
+def expect(got, wanted):
+    if got != wanted:
+        raise Failure(f"expected {wanted}, got {got}")
+
+
+BUTTON_SETUP = """w.ShowButtons = {n}
+w.Button1Caption = "One"
+w.Button2Caption = "Two"
+w.Button3Caption = "Three"
+"""
+
+
+def case_empty_window_closes_with_its_close_box(ctx):
+    got = interact(ctx, "Brivet empty", "", [click_close_box], shot="empty")
+    expect(got, ["0 [][][] Integer"])
+
+
+def case_two_objects_share_one_form(ctx):
+    title = "Brivet shared"
+    body = f"""
+Dim w1, w2, r
+Set w1 = CreateObject("Brivet.Window")
+w1.Title = "{title}"
+w1.ShowButtons = 2
+Set w2 = CreateObject("Brivet.Window")
+CheckError 0, "second object"
+w2.Show
+CheckError 0, "show through the second object"
+r = w1.Response
+WScript.Echo "response " & r
+Finish
+"""
+    run = ctx.start_script(body, "shared")
+    try:
+        if not ctx.probe.wait(title):
+            raise Failure("the title set through the first object is not on the window shown by the second")
+        window = ctx.probe.rects(title)
+        click_button(1)(ctx, window)
+        ctx.probe.gone(title)
+    finally:
+        out = run.finish()
+    expect(responses(check_script_output(out)), ["2"])
+
+
+def case_each_button_answers_its_number(ctx):
+    for n in (1, 2, 3):
+        got = interact(ctx, f"Brivet {n} buttons", BUTTON_SETUP.format(n=n),
+                       [click_button(i) for i in range(n)], shot=f"buttons-{n}")
+        expect(got, [f"{i + 1} [][][] Integer" for i in range(n)])
+
+
+def case_keyboard_presses_the_focused_button(ctx):
+    def press(*names):
+        def action(ctx, window):
+            ctx.screen.key(*names)
+        return action
+    got = interact(ctx, "Brivet keys", BUTTON_SETUP.format(n=3),
+                   [press("Return"), press("Tab", "space"), press("Tab", "Tab", "Return")])
+    expect([g.split()[0] for g in got], ["1", "2", "3"])
+
+
+def case_close_box_and_alt_f4_answer_zero(ctx):
+    def alt_f4(ctx, window):
+        ctx.screen.key("alt+F4")
+    got = interact(ctx, "Brivet close", BUTTON_SETUP.format(n=2) + 'w.Persist = False\n',
+                   [click_close_box, alt_f4])
+    expect(got, ["0 [][][] Integer", "0 [][][] Integer"])
+
+
+def case_dialog_without_buttons_only_closes(ctx):
+    def try_keys_then_close(ctx, window):
+        ctx.screen.key("Return")
+        ctx.screen.key("space")
+        time.sleep(0.5)
+        if not ctx.probe.wait("Brivet no buttons", 2000):
+            raise Failure("the dialog without buttons went away without the close box")
+        click_close_box(ctx, window)
+    got = interact(ctx, "Brivet no buttons", "w.ShowButtons = 0", [try_keys_then_close])
+    expect(got, ["0 [][][] Integer"])
+
+
+def case_persist_shows_the_same_content_again(ctx):
+    def second_show_has_the_same_buttons(ctx, window):
+        for frame in BUTTON_FRAMES:
+            if not window.children[frame][0]:
+                raise Failure("the persisted dialog lost a button")
+        click_button(0)(ctx, window)
+    setup = BUTTON_SETUP.format(n=3) + 'w.Persist = True\nw.Caption = "Kept between shows"\n'
+    got = interact(ctx, "Brivet persist", setup, [click_button(2), second_show_has_the_same_buttons],
+                   shot="persist")
+    expect([g.split()[0] for g in got], ["3", "1"])
+
+
+def case_layout_on_real_windows(ctx):
+    """The window's and the frames' rectangles, read back in twips, follow the
+    layout rules computed from the same inputs."""
+    checks = []
+
+    def measure(ctx, window):
+        checks.append(window)
+        click_button(0)(ctx, window)
+
+    setup = BUTTON_SETUP.format(n=3) + 'w.Caption = "Where does everything go?"\n'
+    interact(ctx, "Brivet layout", setup, [measure], shot="layout")
+    window = checks[0]
+    left, top, right, bottom = window.rect
+    width, height = (right - left) * TWIPS, (bottom - top) * TWIPS
+    form_height = 615 + 900 + 340
+    near(height, form_height, "window height")
+    near(width, 5565, "window width")
+    near(top * TWIPS, (768 * TWIPS - form_height) / 2, "window top (centred vertically)")
+    frame_width = 1695
+    row_left = (width - 3 * frame_width) / 2
+    for i, frame in enumerate(BUTTON_FRAMES):
+        l, t, r, b = window.children[frame][1]
+        near(l * TWIPS, row_left + i * frame_width, f"button frame {i + 1} left", 2)
+        near(t * TWIPS, 900, f"button frame {i + 1} top")
+        near((r - l) * TWIPS, frame_width, f"button frame {i + 1} width")
+    l, t, r, b = window.children[FRLAB][1]
+    near(t * TWIPS, 60, "caption frame top")
+    near(l * TWIPS, (5505 - (r - l) * TWIPS) / 2, "caption frame centred", 2)
+
+
+def near(got, wanted, what, pixels=1):
+    if abs(got - wanted) > pixels * TWIPS:
+        raise Failure(f"{what}: expected {wanted:.1f} twips, got {got:.1f}")
+
+
+def case_colours_reach_the_screen(ctx):
+    samples = {}
+
+    def sample(ctx, window):
+        ox, oy = window.client_origin
+        _, (l, t, r, b) = window.children[BUT0]
+        samples["button"] = ctx.screen.pixels((ox + l + 4, oy + (t + b) // 2, ox + l + 5, oy + (t + b) // 2 + 1))[0][0]
+        _, (fl, ft, fr, fb) = window.children[FRBUT1]
+        samples["frame"] = ctx.screen.pixels((ox + fl + 2, oy + ft + 2, ox + fl + 3, oy + ft + 3))[0][0]
+        samples["form"] = ctx.screen.pixels((ox + 2, oy + window.children[FRLAB][1][3] + 2,
+                                             ox + 3, oy + window.children[FRLAB][1][3] + 3))[0][0]
+        label = ctx.screen.pixels(window.child_screen_rect(LAB1))
+        samples["label"] = {p for row in label for p in row}
+        click_button(0)(ctx, window)
+
+    setup = BUTTON_SETUP.format(n=2) + ('w.Caption = "Coloured text"\nw.WindowColor = "FF8000"\n'
+                                        'w.ButtonColor = "0000ff"\nw.TextColor = "00A000"\n')
+    interact(ctx, "Brivet colours", setup, [sample], shot="colours")
+    expect(samples["button"], (0, 0, 255))
+    expect(samples["frame"], (255, 128, 0))
+    expect(samples["form"], (255, 128, 0))
+    if (0, 160, 0) not in samples["label"]:
+        raise Failure(f"no pixel of the text colour in the caption: {sorted(samples['label'])[:8]}")
+    if (255, 128, 0) not in samples["label"]:
+        raise Failure("the caption's background is not the window colour")
+
+
+CASES = [
+    case_empty_window_closes_with_its_close_box,
+    case_two_objects_share_one_form,
+    case_each_button_answers_its_number,
+    case_keyboard_presses_the_focused_button,
+    case_close_box_and_alt_f4_answer_zero,
+    case_dialog_without_buttons_only_closes,
+    case_persist_shows_the_same_content_again,
+    case_layout_on_real_windows,
+    case_colours_reach_the_screen,
+]

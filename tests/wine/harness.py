@@ -1,0 +1,241 @@
+"""Runs the component under Wine: a prefix with a virtual desktop on an Xvfb
+display, both script hosts, the component's own test tools, real mouse and
+keyboard input through xdotool and screenshots through ImageMagick."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE64 = "/usr/lib/wine/wine64"
+WINE32 = "/usr/lib/wine/wine"
+DESKTOP = (1024, 768)
+
+
+def windows_path(path):
+    return "Z:" + str(Path(path).resolve()).replace("/", "\\")
+
+
+def can_run_32bit():
+    """Whether this kernel runs 32-bit Linux programs, which 32-bit Wine needs."""
+    try:
+        subprocess.run([WINE32, "--version"], capture_output=True, timeout=30)
+        return True
+    except OSError:
+        return False
+
+
+class Display:
+    """A private Xvfb display, as large as the virtual desktop."""
+
+    def __init__(self):
+        self.number = None
+        self.process = None
+
+    def __enter__(self):
+        for n in range(91, 140):
+            if not Path(f"/tmp/.X11-unix/X{n}").exists() and not Path(f"/tmp/.X{n}-lock").exists():
+                self.number = n
+                break
+        self.process = subprocess.Popen(
+            ["Xvfb", f":{self.number}", "-screen", "0", f"{DESKTOP[0]}x{DESKTOP[1]}x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 20
+        while not Path(f"/tmp/.X11-unix/X{self.number}").exists():
+            if time.time() > deadline or self.process.poll() is not None:
+                raise RuntimeError("Xvfb did not start")
+            time.sleep(0.1)
+        return self
+
+    @property
+    def name(self):
+        return f":{self.number}"
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+class Wine:
+    """One Wine prefix whose programs all live in a virtual desktop."""
+
+    def __init__(self, prefix, display):
+        self.prefix = Path(prefix)
+        self.env = dict(os.environ, WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
+                        DISPLAY=display.name, WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.env.pop("WAYLAND_DISPLAY", None)
+
+    def loader(self, bits):
+        return WINE64 if bits == 64 else WINE32
+
+    def system_dir(self, bits):
+        return "C:\\windows\\system32" if bits == 64 else "C:\\windows\\syswow64"
+
+    def run(self, bits, args, timeout=120, check=False):
+        result = subprocess.run([self.loader(bits)] + [str(a) for a in args], env=self.env,
+                                capture_output=True, text=True, errors="replace", timeout=timeout)
+        if check and result.returncode != 0:
+            raise RuntimeError(f"{args} failed ({result.returncode}): {result.stdout}{result.stderr}")
+        return result
+
+    def start(self, bits, args):
+        return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                errors="replace")
+
+    def prepare(self):
+        fresh = not (self.prefix / "system.reg").exists()
+        if fresh:
+            self.prefix.mkdir(parents=True, exist_ok=True)
+            self.run(64, ["wineboot", "-i"], timeout=300)
+        # Every window in one desktop window that draws title bars and close boxes.
+        self.run(64, ["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
+        self.run(64, ["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default",
+                      "/d", f"{DESKTOP[0]}x{DESKTOP[1]}", "/f"])
+        self.wait_idle()
+
+    def wait_idle(self):
+        subprocess.run(["/usr/bin/wineserver", "-w"], env=self.env, timeout=120)
+
+    def shutdown(self):
+        subprocess.run(["/usr/bin/wineserver", "-k"], env=self.env, timeout=60)
+
+    def regsvr32(self, bits, *args):
+        return self.run(bits, [self.system_dir(bits) + "\\regsvr32.exe", "/s"] + list(args))
+
+    def cscript_command(self, bits, script):
+        return [self.system_dir(bits) + "\\cscript.exe", "//nologo", windows_path(script)]
+
+
+class Screen:
+    """Real input and screenshots on the display."""
+
+    def __init__(self, display):
+        self.env = dict(os.environ, DISPLAY=display.name)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30)
+
+    def click(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        time.sleep(0.15)
+        self.xdotool("click", "1")
+
+    def key(self, *keys):
+        for k in keys:
+            self.xdotool("key", k)
+            time.sleep(0.15)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "40", text)
+
+    def screenshot(self, path, crop=None):
+        Path(path).parent.mkdir(parents=True, exist_ok=True)
+        args = ["import", "-window", "root"]
+        if crop:
+            left, top, right, bottom = crop
+            args += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
+        subprocess.run(args + [str(path)], env=self.env, check=True, timeout=60)
+
+    def pixels(self, crop):
+        """The RGB pixels of a screen rectangle, row by row."""
+        left, top, right, bottom = crop
+        raw = subprocess.run(["import", "-window", "root", "-crop",
+                              f"{right - left}x{bottom - top}+{left}+{top}", "+repage", "-depth", "8", "rgb:-"],
+                             env=self.env, check=True, capture_output=True, timeout=60).stdout
+        width = right - left
+        return [[tuple(raw[(y * width + x) * 3:(y * width + x) * 3 + 3]) for x in range(width)]
+                for y in range(bottom - top)]
+
+
+class Probe:
+    """The component's window probe, run inside the same desktop."""
+
+    def __init__(self, wine, exe):
+        self.wine = wine
+        self.exe = exe
+
+    def _run(self, *args, timeout=60):
+        result = self.wine.run(64, [self.exe] + list(args), timeout=timeout)
+        return result.returncode, result.stdout.splitlines()
+
+    def wait(self, title, timeout_ms=30000):
+        rc, lines = self._run("wait", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        if rc != 0 or not lines:
+            return None
+        return Window(lines[0].split())
+
+    def rects(self, title):
+        rc, lines = self._run("rects", title)
+        if rc != 0 or not lines:
+            return None
+        window = Window(lines[0].split())
+        for line in lines[1:]:
+            f = line.split()
+            if len(f) == 6:
+                window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
+        return window
+
+    def gone(self, title, timeout_ms=20000):
+        rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return rc == 0
+
+
+class Window:
+    """A top-level window as the probe reports it, in screen pixels."""
+
+    def __init__(self, fields):
+        self.rect = tuple(int(v) for v in fields[1:5])
+        self.client_origin = (int(fields[5]), int(fields[6]))
+        self.children = {}
+
+    def close_box(self):
+        left, top, right, _ = self.rect
+        caption = self.client_origin[1] - top
+        return right - caption // 2 - 2, top + caption // 2
+
+    def child_centre(self, control_id):
+        _, (l, t, r, b) = self.children[control_id]
+        return self.client_origin[0] + (l + r) // 2, self.client_origin[1] + (t + b) // 2
+
+    def child_screen_rect(self, control_id):
+        _, (l, t, r, b) = self.children[control_id]
+        ox, oy = self.client_origin
+        return ox + l, oy + t, ox + r, oy + b
+
+
+class ScriptRun:
+    """A VBScript running in the background, its output collected at the end."""
+
+    def __init__(self, wine, bits, script):
+        self.process = wine.start(bits, wine.cscript_command(bits, script))
+
+    def finish(self, timeout=60):
+        try:
+            out, err = self.process.communicate(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            out, err = self.process.communicate()
+            out += "\n(script timed out)"
+        return out.replace("\r", "")
+
+
+class Failure(Exception):
+    """A case whose expectation did not hold."""
+
+
+def check_script_output(output):
+    """The lines a test script printed; it must have reached its last line
+    (the host swallows run-time errors) and reported no failed check."""
+    lines = [l for l in output.splitlines() if l.strip()]
+    failed = [l for l in lines if l.startswith("FAIL")]
+    if not lines or not lines[-1].startswith("END"):
+        raise Failure("the script did not reach its end:\n" + output[-2000:])
+    if failed:
+        raise Failure("\n".join(failed))
+    return lines

@@ -1,0 +1,185 @@
+#!/usr/bin/env python3
+"""The component under Wine, for each bitness the machine can run: registration,
+the type library, an early-bound client, VBScript clients, and real dialogs
+answered with real mouse and keyboard input on an Xvfb display.
+
+Prints one line per case and closes with 'N passed, N failed'."""
+
+import argparse
+import sys
+import tempfile
+import time
+import traceback
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+import dialog_cases  # noqa: E402
+
+ROOT = Path(__file__).resolve().parents[2]
+SCRIPTS = Path(__file__).resolve().parent / "scripts"
+
+
+Failure = harness.Failure
+check_script_output = harness.check_script_output
+
+
+class Context:
+    def __init__(self, wine, screen, bits, build, work, shots):
+        self.wine, self.screen, self.bits = wine, screen, bits
+        self.build = build
+        self.dll = build / "brivet.dll"
+        self.work = work
+        self.shots = shots
+        self.probe = harness.Probe(wine, build / "tests/wine/tools/probe.exe")
+        self.counter = 0
+
+    def script_file(self, body, name="case"):
+        """A test script: the prelude, then the body, as UTF-16 so any text survives."""
+        self.counter += 1
+        path = self.work / f"{name}-{self.bits}-{self.counter}.vbs"
+        text = (SCRIPTS / "prelude.vbs").read_text() + "\n" + body
+        path.write_bytes(b"\xff\xfe" + text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-16-le"))
+        return path
+
+    def run_script(self, body, name="case", timeout=120):
+        path = self.script_file(body, name)
+        result = self.wine.run(self.bits, self.wine.cscript_command(self.bits, path), timeout=timeout)
+        return check_script_output(result.stdout.replace("\r", ""))
+
+    def start_script(self, body, name="dialog"):
+        return harness.ScriptRun(self.wine, self.bits, self.script_file(body, name))
+
+    def register(self):
+        result = self.wine.regsvr32(self.bits, harness.windows_path(self.dll))
+        if result.returncode != 0:
+            raise Failure(f"regsvr32 failed with {result.returncode}")
+
+
+CREATE_CHECK = """
+Dim w
+Set w = CreateObject("Brivet.Window")
+WScript.Echo "created " & (Err.Number = 0)
+Err.Clear
+Set w = Nothing
+Finish
+"""
+
+
+def creatable(ctx):
+    lines = ctx.run_script(CREATE_CHECK, "create")
+    return "created True" in lines
+
+
+def case_registration_round_trip(ctx):
+    dll = harness.windows_path(ctx.dll)
+    if ctx.wine.regsvr32(ctx.bits, "/u", dll).returncode != 0:
+        raise Failure("unregistering failed")
+    if creatable(ctx):
+        raise Failure("the class is still creatable after unregistering")
+    ctx.register()
+    if not creatable(ctx):
+        raise Failure("the class is not creatable after registering")
+    # Registration for the current user only.
+    ctx.wine.regsvr32(ctx.bits, "/u", dll)
+    if ctx.wine.regsvr32(ctx.bits, "/n", "/i:user", dll).returncode != 0:
+        raise Failure("per-user registration failed")
+    query = ctx.wine.run(ctx.bits, ["reg", "query", "HKCU\\Software\\Classes\\Brivet.Window\\CLSID"])
+    if query.returncode != 0:
+        raise Failure("no per-user programmatic identifier")
+    if not creatable(ctx):
+        raise Failure("not creatable with the per-user registration")
+    if ctx.wine.regsvr32(ctx.bits, "/u", "/n", "/i:user", dll).returncode != 0:
+        raise Failure("per-user unregistration failed")
+    if creatable(ctx):
+        raise Failure("still creatable after per-user unregistration")
+    ctx.register()
+
+
+def run_program(ctx, exe, *args):
+    result = ctx.wine.run(ctx.bits, [exe] + list(args), timeout=120)
+    if result.returncode != 0:
+        raise Failure(result.stdout + result.stderr)
+    return result.stdout
+
+
+def case_type_library(ctx):
+    run_program(ctx, ctx.build / "tests/wine/com/typelib_check.exe", harness.windows_path(ctx.dll))
+
+
+def case_early_bound_client(ctx):
+    run_program(ctx, ctx.build / "tests/wine/com/early_client.exe")
+
+
+def case_coercion_against_oleaut32(ctx):
+    exe = ctx.build / "tests/wine/coercion/coercion_diff.exe"
+    if not exe.exists():
+        raise Failure("coercion_diff.exe was not built")
+    out = run_program(ctx, exe)
+    print("    " + (out.strip().splitlines() or ["?"])[-1])
+
+
+def case_vbscript_basics(ctx):
+    ctx.run_script((SCRIPTS / "basics.vbs").read_text(), "basics")
+
+
+CASES = [
+    case_registration_round_trip,
+    case_type_library,
+    case_early_bound_client,
+    case_coercion_against_oleaut32,
+    case_vbscript_basics,
+] + dialog_cases.CASES
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-root", default=str(ROOT / "build"))
+    parser.add_argument("--shots", default=str(ROOT / "build/screenshots"))
+    parser.add_argument("--only", help="run the cases whose name contains this text")
+    args = parser.parse_args()
+    build_root = Path(args.build_root)
+    shots = Path(args.shots)
+    passed = failed = skipped = 0
+
+    bitness = [64]
+    if harness.can_run_32bit():
+        bitness.append(32)
+    else:
+        print("skip: 32-bit cases (this kernel cannot run 32-bit programs, which 32-bit Wine needs)")
+        skipped += 1
+
+    with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-wine-") as work:
+        wine = harness.Wine(build_root / "wine-prefix", display)
+        wine.prepare()
+        screen = harness.Screen(display)
+        for bits in bitness:
+            ctx = Context(wine, screen, bits, build_root / f"win{bits}", Path(work), shots)
+            try:
+                ctx.register()
+            except Exception as e:  # noqa: BLE001
+                print(f"FAIL win{bits} registration: {e}")
+                failed += 1
+                continue
+            for case in CASES:
+                name = f"win{bits} {case.__name__[5:]}"
+                if args.only and args.only not in name:
+                    continue
+                started = time.time()
+                try:
+                    case(ctx)
+                    passed += 1
+                    print(f"ok   {name} ({time.time() - started:.1f}s)", flush=True)
+                except Failure as e:
+                    failed += 1
+                    print(f"FAIL {name}: {e}", flush=True)
+                except Exception:  # noqa: BLE001
+                    failed += 1
+                    print(f"FAIL {name}:\n{traceback.format_exc()}", flush=True)
+        wine.shutdown()
+    print(f"wine: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
