@@ -1,0 +1,155 @@
+// One form as a user32 top-level window with the template's child controls.
+#pragma once
+
+#include <windows.h>
+#include <olectl.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "form/toolkit.h"
+#include "handles.h"
+#include "window_classes.h"
+
+namespace brivet::win32 {
+
+// Screen resolution the toolkit converts twips with.
+struct Metrics {
+  int dpi_x = 96;
+  int dpi_y = 96;
+  float twips_per_pixel_x = 15;
+  float twips_per_pixel_y = 15;
+};
+
+// Hands one retrieved message to its window, giving the form it belongs to
+// the first look at keyboard input (Tab, Enter on a button).
+void DispatchWindowMessage(MSG& msg);
+
+class Win32FormWindow final : public form::FormWindow {
+ public:
+  Win32FormWindow(std::shared_ptr<WindowClasses> classes, const Metrics& metrics,
+                  form::FormEventSink& sink);
+  ~Win32FormWindow() override;
+
+  void ShowModal() override;
+  void Hide() override;
+  bool Visible() const override;
+
+  void SetCaption(const Text& title) override;
+  float Top() const override;
+  float Width() const override;
+  float Height() const override;
+  void SetTop(float twips) override;
+  void SetWidth(float twips) override;
+  void SetHeight(float twips) override;
+  void SetBackColor(int32_t color) override;
+
+  float Left(form::ControlId c) const override;
+  float Top(form::ControlId c) const override;
+  float Width(form::ControlId c) const override;
+  float Height(form::ControlId c) const override;
+  void SetLeft(form::ControlId c, float twips) override;
+  void SetTop(form::ControlId c, float twips) override;
+  void SetWidth(form::ControlId c, float twips) override;
+  void SetHeight(form::ControlId c, float twips) override;
+  bool Visible(form::ControlId c) const override;
+  void SetVisible(form::ControlId c, bool visible) override;
+  void SetBackColor(form::ControlId c, int32_t color) override;
+  void SetForeColor(form::ControlId c, int32_t color) override;
+  void SetCaption(form::ControlId c, const Text& caption) override;
+
+  Text GetText(form::ControlId c) const override;
+  void SetText(form::ControlId c, const Text& text) override;
+  void SetFontSize(form::ControlId c, float points) override;
+  void SetFontBold(form::ControlId c, bool bold) override;
+  void SetSelStart(form::ControlId c, int32_t start) override;
+  void SetSelLength(form::ControlId c, int32_t length) override;
+
+  void AddItem(const Text& entry) override;
+  void ClearList() override;
+  int16_t ListCount() const override;
+  Text ListEntry(int16_t index) const override;
+  int16_t ListIndex() const override;
+  void RemoveItem(int16_t index) override;
+
+  void LoadPicture(const Text& path) override;
+  void RefreshPicture() override;
+
+  // Window procedure bodies; `self` may be destroyed by an event handler,
+  // so nothing touches the object after an event was raised.
+  LRESULT FormMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  LRESULT PaneMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  // Keyboard handling ahead of translation; true when it consumed the message.
+  bool PreTranslate(const MSG& msg);
+  // The form a top-level window of ours belongs to, or nullptr.
+  static Win32FormWindow* FromFormWindow(HWND hwnd);
+
+ private:
+  struct Control {
+    form::ControlId id{};
+    form::ControlKind kind{};
+    HWND hwnd = nullptr;  // child window, destroyed with the form window
+    int32_t back = form::kNoColor;
+    int32_t fore = form::kNoColor;
+    UniqueBrush back_brush;  // set while `back` is
+    UniqueFont font;         // its own font, once size or weight was set
+    float font_points = 0;
+    bool font_bold = false;
+  };
+  // What outlives the object for code still on the stack when it goes.
+  struct Life {
+    bool alive = true;
+    bool live = false;        // events are raised
+    bool modal_end = false;   // Hide was called since ShowModal began
+  };
+
+  void CreateControls(form::ControlId container, HWND parent);
+  void CreateControl(const form::ControlTemplate& t, HWND parent);
+
+  template <typename F>
+  void Raise(F&& event);
+  std::optional<LRESULT> ChildNotification(UINT msg, WPARAM wparam, LPARAM lparam);
+  void PaintPane(HWND hwnd, const Control& c);
+  void DrawButton(const DRAWITEMSTRUCT& item, const Control& c);
+  void PaintPicture(HDC dc, const RECT& client);
+  void FitLabel(const Control& c);
+  void ApplyFont(Control& c);
+
+  Control& Ctl(form::ControlId c) { return controls_[static_cast<size_t>(c)]; }
+  const Control& Ctl(form::ControlId c) const { return controls_[static_cast<size_t>(c)]; }
+  const Control* ControlOfWindow(HWND hwnd) const;
+  HWND TextBox(form::ControlId c) const;
+  HWND List() const { return Ctl(form::ControlId::lbox).hwnd; }
+  HBRUSH BackBrush(const Control& c) const;
+  HFONT FontOf(const Control& c) const;
+  UniqueFont MakeFont(float points, bool bold) const;
+
+  int PixelsX(float twips) const;
+  int PixelsY(float twips) const;
+  RECT RectInParent(HWND child) const;
+  void Place(HWND hwnd, const RECT& r);
+  void SetFormSize(int width, int height);
+
+  bool Focusable(HWND hwnd) const;
+  HWND FirstFocusable() const;
+  void MoveFocus(bool backwards);
+
+  std::shared_ptr<WindowClasses> classes_;
+  Metrics metrics_;
+  form::FormEventSink& sink_;
+  std::shared_ptr<Life> life_ = std::make_shared<Life>();
+  UniqueFont default_font_;
+  UniqueBrush form_brush_;
+  std::array<Control, form::kControlCount> controls_;
+  std::vector<form::ControlId> tab_order_;  // the focusable controls
+  ComPtr<IPicture> picture_;
+  SIZE last_size_{};           // outer size that was last reported
+  HWND saved_focus_ = nullptr;  // focus while the form was inactive
+  bool shown_once_ = false;
+  // Last member: destroyed first, while the state its messages use exists.
+  UniqueWindow window_;
+};
+
+}  // namespace brivet::win32

@@ -1,0 +1,123 @@
+// Looks at a running form from outside for the end-to-end harness.
+//   probe wait <title> <timeout-ms>   waits for a visible top-level window
+//   probe rects <title>               the window and its controls
+//   probe gone <title> <timeout-ms>   waits until no such window is visible
+// Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
+// Control line: "id visible L T R B" (pixels in the window's client area).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Search {
+  const wchar_t* title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (!IsWindowVisible(hwnd)) return TRUE;
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(std::max(GetWindowTextW(hwnd, text.data(), length + 1), 0)));
+  if (text != search->title) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND FindVisible(const wchar_t* title) {
+  Search search{title};
+  EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Polls until the window's presence is `want`; false on timeout.
+bool WaitFor(const wchar_t* title, bool want, DWORD timeout_ms, HWND* out) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND hwnd = FindVisible(title);
+    if ((hwnd != nullptr) == want) {
+      *out = hwnd;
+      return true;
+    }
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
+void PrintWindowLine(HWND hwnd) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  std::printf("window %ld %ld %ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom, origin.x, origin.y);
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+void PrintControls(HWND top) {
+  std::vector<HWND> children;  // every descendant, so controls inside frames too
+  EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&children));
+  std::vector<std::pair<int, HWND>> controls;
+  for (HWND child : children) {
+    const int id = GetDlgCtrlID(child);
+    if (id >= 100) controls.emplace_back(id, child);
+  }
+  std::sort(controls.begin(), controls.end());
+  for (const auto& [id, child] : controls) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
+    std::printf("%d %d %ld %ld %ld %ld\n", id, IsWindowVisible(child) ? 1 : 0, r.left, r.top, r.right,
+                r.bottom);
+  }
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: probe wait <title> <timeout-ms>\n"
+               "       probe rects <title>\n"
+               "       probe gone <title> <timeout-ms>\n");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return Usage();
+  const std::wstring command = argv[1];
+  const wchar_t* title = argv[2];
+  HWND hwnd = nullptr;
+  if (command == L"rects" && argc == 3) {
+    hwnd = FindVisible(title);
+    if (!hwnd) {
+      std::fprintf(stderr, "no visible window with that title\n");
+      return 1;
+    }
+    PrintWindowLine(hwnd);
+    PrintControls(hwnd);
+    return 0;
+  }
+  if ((command == L"wait" || command == L"gone") && argc == 4) {
+    const DWORD timeout = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
+    const bool want = command == L"wait";
+    if (!WaitFor(title, want, timeout, &hwnd)) {
+      std::fprintf(stderr, "timeout\n");
+      return 1;
+    }
+    if (want)
+      PrintWindowLine(hwnd);
+    else
+      std::printf("gone\n");
+    return 0;
+  }
+  return Usage();
+}
