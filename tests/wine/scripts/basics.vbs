@@ -5,9 +5,11 @@ CheckError 0, "create Brivet.Window"
 Check TypeName(w) = "_Window" Or TypeName(w) = "Window", "type name " & TypeName(w)
 
 Check w.Window = "", "fresh Window text is empty"
-w.Window = "remembered ÄΩ"
+s = "remembered " & ChrW(196) & ChrW(937)
+w.Window = s
 CheckError 0, "assign Window"
-Check w.Window = "remembered ÄΩ", "Window text round trip"
+Check s = "remembered " & ChrW(196) & ChrW(937)
+w.Window = s, "Window text round trip"
 
 w.Title = "a title"
 CheckError 0, "assign Title"
