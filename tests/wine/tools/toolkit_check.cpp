@@ -330,6 +330,11 @@ int wmain() {
     CheckEventsAndModalLoop(*tk);
     CheckDestroyInsideHandler(*tk);
     tk->PumpEvents();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    CHECK(GetClassInfoExW(GetModuleHandleW(nullptr), L"BrivetForm", &wc));
+    tk.reset();
+    CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), L"BrivetForm", &wc));  // unregistered with the last owner
   } catch (const brivet::Error& e) {
     std::printf("FAIL uncaught error %d: %s\n", e.number(), e.what());
     ++failures;
