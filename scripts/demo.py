@@ -42,11 +42,13 @@ def main():
         if wine.regsvr32(64, harness.windows_path(BUILD / "brivet.dll")).returncode != 0:
             print("registering brivet.dll failed")
             return 1
+        probe = harness.Probe(wine, BUILD / "tests/wine/tools/probe.exe")
+        if not interactive:
+            probe.keep_desktop()
         run = harness.ScriptRun(wine, 64, SCRIPT)
         if interactive:
             print("The dialog is on your display; answer it to finish.")
         else:
-            probe = harness.Probe(wine, BUILD / "tests/wine/tools/probe.exe")
             screen = harness.Screen(display)
             window = probe.wait(TITLE) and probe.rects(TITLE)
             if not window:

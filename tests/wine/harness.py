@@ -89,6 +89,7 @@ class Wine:
                                 errors="replace")
 
     def prepare(self):
+        self.shutdown()  # nothing left over from an earlier run
         fresh = not (self.prefix / "system.reg").exists()
         if fresh:
             self.prefix.mkdir(parents=True, exist_ok=True)
@@ -100,10 +101,14 @@ class Wine:
         self.wait_idle()
 
     def wait_idle(self):
-        subprocess.run(["/usr/bin/wineserver", "-w"], env=self.env, timeout=120)
+        try:
+            subprocess.run(["/usr/bin/wineserver", "-w"], env=self.env, timeout=60)
+        except subprocess.TimeoutExpired:
+            self.shutdown()
 
     def shutdown(self):
-        subprocess.run(["/usr/bin/wineserver", "-k"], env=self.env, timeout=60)
+        subprocess.run(["/usr/bin/wineserver", "-k"], env=self.env, timeout=60,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def regsvr32(self, bits, *args):
         return self.run(bits, [self.system_dir(bits) + "\\regsvr32.exe", "/s"] + list(args))
@@ -160,8 +165,17 @@ class Probe:
         self.wine = wine
         self.exe = exe
 
+    def keep_desktop(self):
+        """Keeps one process on the desktop for the whole run: programs that
+        start together while no desktop exists can hang creating it."""
+        self.keeper = self.wine.start(64, [self.exe, "wait", "brivet desktop keeper", 24 * 3600 * 1000])
+        self.wait("no such window", 2000)
+
     def _run(self, *args, timeout=60):
-        result = self.wine.run(64, [self.exe] + list(args), timeout=timeout)
+        try:
+            result = self.wine.run(64, [self.exe] + list(args), timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return 1, []
         return result.returncode, result.stdout.splitlines()
 
     def wait(self, title, timeout_ms=30000):

@@ -175,6 +175,7 @@ def main():
         wine = harness.Wine(build_root / "wine-prefix", display)
         wine.prepare()
         screen = harness.Screen(display)
+        harness.Probe(wine, build_root / "win64/tests/wine/tools/probe.exe").keep_desktop()
         for bits in bitness:
             ctx = Context(wine, screen, bits, build_root / f"win{bits}", Path(work), shots)
             try:

@@ -22,9 +22,10 @@ struct Search {
 BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   if (!IsWindowVisible(hwnd)) return TRUE;
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(std::max(GetWindowTextW(hwnd, text.data(), length + 1), 0)));
+  // InternalGetWindowText sends no message, so a window whose thread is busy
+  // cannot block the probe.
+  std::wstring text(512, L'\0');
+  text.resize(static_cast<size_t>(std::max(InternalGetWindowText(hwnd, text.data(), 512), 0)));
   if (text != search->title) return TRUE;
   search->found = hwnd;
   return FALSE;
