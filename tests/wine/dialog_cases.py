@@ -46,10 +46,10 @@ def interact(ctx, title, setup, actions, shot=None, once=""):
     run = ctx.start_script(dialog_script(title, setup, len(actions), once), "dialog")
     try:
         for n, action in enumerate(actions):
-            window = ctx.probe.rects(title) if ctx.probe.wait(title) else None
-            if window is None:
+            if not ctx.probe.wait(title):
                 raise Failure(f"the window '{title}' did not appear (show {n + 1})")
-            time.sleep(0.3)
+            time.sleep(0.5)  # let the display settle before reading its geometry
+            window = ctx.probe.rects(title)
             if shot and n == 0:
                 ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", pad(window.rect))
             action(ctx, window)

@@ -98,6 +98,11 @@ class Arguments {
   std::vector<Variant> before_;
 };
 
+class WindowObject;
+struct ReleaseObject {
+  void operator()(WindowObject* object) const noexcept;
+};
+
 class WindowObject final : public _Window, public ISupportErrorInfo {
  public:
   WindowObject() { ObjectCreated(); }
@@ -288,6 +293,8 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
   std::atomic<ULONG> refs_{1};
 };
 
+void ReleaseObject::operator()(WindowObject* object) const noexcept { object->Release(); }
+
 }  // namespace
 
 HRESULT CreateWindowObject(REFIID riid, void** object) {
@@ -295,8 +302,8 @@ HRESULT CreateWindowObject(REFIID riid, void** object) {
   *object = nullptr;
   return Guarded([&]() -> HRESULT {
     win32::InstallWin32Platform(ModuleHandle());
-    ComPtr<WindowObject> created;
-    created.Attach(new WindowObject());
+    // The factory's own reference; the caller's comes from QueryInterface.
+    std::unique_ptr<WindowObject, ReleaseObject> created(new WindowObject());
     created->logic_ = std::make_unique<window::Window>();
     return created->QueryInterface(riid, object);
   });

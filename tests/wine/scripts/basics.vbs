@@ -44,8 +44,6 @@ c = "kept"
 r = w.Response(, , c)
 CheckError 0, "Response with the first two omitted"
 Check IsEmpty(c), "only the third is written"
-r = w.Response(slist:=c)
-CheckError 0, "Response with a named argument"
 
 w.NoSuchMember = 1
 CheckError 438, "an unknown member is error 438"
