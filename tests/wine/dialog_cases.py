@@ -21,7 +21,7 @@ Set w = CreateObject("Brivet.Window")
 CheckError 0, "create"
 {once}
 For i = 1 To {shows}
-  w.Title = "{title}"
+  w.Title = "{title} #" & i
   {setup}
   CheckError 0, "set up the dialog"
   w.Show
@@ -46,15 +46,16 @@ def interact(ctx, title, setup, actions, shot=None, once=""):
     run = ctx.start_script(dialog_script(title, setup, len(actions), once), "dialog")
     try:
         for n, action in enumerate(actions):
-            if not ctx.probe.wait(title):
+            shown = f"{title} #{n + 1}"  # each show has its own title
+            if not ctx.probe.wait(shown):
                 raise Failure(f"the window '{title}' did not appear (show {n + 1})")
             time.sleep(0.5)  # let the display settle before reading its geometry
-            window = ctx.probe.rects(title)
+            window = ctx.probe.rects(shown)
             if shot and n == 0:
                 ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", pad(window.rect))
             action(ctx, window)
-            if not ctx.probe.gone(title):
-                raise Failure(f"the window '{title}' stayed on screen after the action of show {n + 1}")
+            if not ctx.probe.gone(shown):
+                raise Failure(f"the window '{shown}' stayed on screen after the action of show {n + 1}")
     finally:
         out = run.finish()
     return responses(check_script_output(out))
@@ -152,7 +153,7 @@ def case_dialog_without_buttons_only_closes(ctx):
         ctx.screen.key("Return")
         ctx.screen.key("space")
         time.sleep(0.5)
-        if not ctx.probe.wait("Brivet no buttons", 2000):
+        if not ctx.probe.wait("Brivet no buttons #1", 2000):
             raise Failure("the dialog without buttons went away without the close box")
         click_close_box(ctx, window)
     got = interact(ctx, "Brivet no buttons", "w.ShowButtons = 0", [try_keys_then_close])

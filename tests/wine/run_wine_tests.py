@@ -35,8 +35,8 @@ class Context:
         self.counter = 0
 
     def script_file(self, body, name="case"):
-        """A test script: the prelude, then the body. The host reads scripts in
-        the ANSI code page; scripts spell other characters with ChrW."""
+        """A test script: the prelude, then the body, in the ANSI code page,
+        which is how the host reads scripts (Wine's VBScript has no ChrW)."""
         self.counter += 1
         path = self.work / f"{name}-{self.bits}-{self.counter}.vbs"
         text = (SCRIPTS / "prelude.vbs").read_text() + "\n" + body
