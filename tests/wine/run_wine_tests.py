@@ -6,6 +6,8 @@ answered with real mouse and keyboard input on an Xvfb display.
 Prints one line per case and closes with 'N passed, N failed'."""
 
 import argparse
+import re
+import subprocess
 import sys
 import tempfile
 import time
@@ -118,6 +120,27 @@ def reg_value(ctx, key, name=None):
     return None
 
 
+ENTRY_POINTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer",
+                "DllInstall"}
+SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
+               "user32.dll", "shell32.dll", "comdlg32.dll", "winmm.dll", "comctl32.dll"}
+
+
+def check_dll_shape(dll, objdump):
+    """Undecorated entry points, only system DLLs imported, a TYPELIB resource."""
+    if not dll.exists():
+        raise Failure(f"{dll} was not built")
+    dump = subprocess.run([objdump, "-p", str(dll)], capture_output=True, text=True).stdout
+    exports = set(re.findall(r"^\s+\[\s*\d+\]\s+(\S+)$", dump, re.M))
+    if not ENTRY_POINTS <= exports:
+        raise Failure(f"exports {sorted(exports)}")
+    imports = {m.lower() for m in re.findall(r"DLL Name: (\S+)", dump)}
+    if not imports <= SYSTEM_DLLS:
+        raise Failure(f"imports beyond the system DLLs: {sorted(imports - SYSTEM_DLLS)}")
+    if b"MSFT" not in dll.read_bytes():  # the compiled type library's signature
+        raise Failure("no type library inside")
+
+
 def run_program(ctx, exe, *args):
     result = ctx.wine.run(ctx.bits, [exe] + list(args), timeout=120)
     if result.returncode != 0:
@@ -163,6 +186,17 @@ def main():
     build_root = Path(args.build_root)
     shots = Path(args.shots)
     passed = failed = skipped = 0
+
+    # The shape of both DLLs, whichever of them this machine can run.
+    for bits, tool in ((64, "x86_64-w64-mingw32-objdump"), (32, "i686-w64-mingw32-objdump")):
+        name = f"win{bits} exports_and_typelib_resource"
+        try:
+            check_dll_shape(build_root / f"win{bits}/brivet.dll", tool)
+            passed += 1
+            print(f"ok   {name}")
+        except Failure as e:
+            failed += 1
+            print(f"FAIL {name}: {e}")
 
     bitness = [64]
     if harness.can_run_32bit():
