@@ -92,8 +92,25 @@ w.Button3Caption = "Three"
 
 
 def case_empty_window_closes_with_its_close_box(ctx):
-    got = interact(ctx, "Brivet empty", "", [click_close_box], shot="empty")
+    seen = []
+
+    def check_and_close(ctx, window):
+        seen.append(window)
+        click_close_box(ctx, window)
+
+    got = interact(ctx, "Brivet empty", "", [check_and_close], shot="empty")
     expect(got, ["0 [][][] Integer"])
+    window = seen[0]
+    left, top, right, bottom = window.rect
+    # 340 twips asked for; user32 keeps a captioned window at least as tall as
+    # its title bar and borders, which is a little more.
+    height = (bottom - top) * TWIPS
+    if not 340 - TWIPS <= height <= 30 * TWIPS:
+        raise Failure(f"height of a window without sections: {height} twips")
+    near((right - left) * TWIPS, 5565, "width of a window without sections")
+    for control, (visible, _) in window.children.items():
+        if visible:
+            raise Failure(f"control {control} is on screen in the empty window")
 
 
 def case_two_objects_share_one_form(ctx):

@@ -57,6 +57,9 @@ w2.Hide
 CheckError 0, "Hide of a hidden form"
 Set w2 = Nothing
 CheckError 0, "release the second object"
+' Releasing an object unloads the form through the close-box path.
+r = w.Response(a, b, c)
+Check r = 0 And VarType(a) = vbString And a = "" And VarType(c) = vbString, "release answers 0 with empty texts"
 Set w = Nothing
 CheckError 0, "release the first object"
 Finish
