@@ -4,14 +4,26 @@
 
 namespace brivet::form {
 
+namespace {
+std::atomic<long> g_live_windows{0};
+}
+
+long Fbox::LiveWindows() noexcept { return g_live_windows.load(); }
+
 Fbox::Fbox(Toolkit& toolkit, FboxHandlers& handlers) : toolkit_(toolkit), handlers_(handlers) {}
 
-Fbox::~Fbox() = default;
+Fbox::~Fbox() {
+  const long windows = (window_ ? 1 : 0) + (retired_ ? 1 : 0);
+  window_.reset();
+  retired_.reset();
+  g_live_windows -= windows;
+}
 
 void Fbox::Load() {
   if (discarded_) throw Error::Toolkit("the form was discarded");
   if (window_) return;
   window_ = toolkit_.CreateForm(*this);
+  ++g_live_windows;
   handlers_.Load(*this);
 }
 
@@ -24,19 +36,24 @@ void Fbox::RequestUnload() {
   if (!window_ || discarded_) return;
   int16_t cancel = 0;
   handlers_.Unload(*this, cancel);
-  if (cancel == 0 && window_ && !discarded_) {
-    window_->Hide();
-    retired_ = std::move(window_);
-  }
+  if (cancel == 0 && window_ && !discarded_) Retire();
 }
 
 void Fbox::Discard() {
   if (discarded_) return;
   discarded_ = true;
-  if (window_) {
+  Retire();
+}
+
+void Fbox::Retire() noexcept {
+  if (!window_) return;
+  try {
     window_->Hide();
-    retired_ = std::move(window_);
+  } catch (const std::exception&) {
+    // The window goes away all the same.
   }
+  if (retired_) --g_live_windows;
+  retired_ = std::move(window_);
 }
 
 void Fbox::OnResize() {
@@ -47,6 +64,19 @@ void Fbox::OnButtonClick(int index) {
   if (!discarded_ && window_) handlers_.ButtonClick(*this, index);
 }
 
-void Fbox::OnCloseRequest() { RequestUnload(); }
+void Fbox::OnCloseRequest() {
+  if (!discarded_) {
+    RequestUnload();
+    return;
+  }
+  // A discarded window that could not be hidden is still on screen: closing
+  // it only hides it, so its modal display can end.
+  if (retired_) {
+    try {
+      retired_->Hide();
+    } catch (const std::exception&) {
+    }
+  }
+}
 
 }  // namespace brivet::form

@@ -2,6 +2,7 @@
 // cancel flag, and discarding without the unload event.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -45,10 +46,17 @@ class Fbox final : private FormEventSink {
 
   bool first_resize = false;
 
+  // Windows of form instances alive in the process; while there are any the
+  // module holding their window procedures must stay loaded.
+  static long LiveWindows() noexcept;
+
  private:
   void OnResize() override;
   void OnButtonClick(int index) override;
   void OnCloseRequest() override;
+  // Moves the window aside, hidden; it is destroyed with the instance, outside
+  // the event that may be running for it.
+  void Retire() noexcept;
 
   Toolkit& toolkit_;
   FboxHandlers& handlers_;

@@ -5,7 +5,9 @@ namespace brivet::dispatch {
 namespace {
 
 const Member* Resolve(int32_t dispid, uint16_t flags) {
-  if (flags & (kPropertyPut | kPropertyPutRef)) return FindMember(dispid, MemberKind::PropertyPut);
+  // The interface has no by-reference puts: `Set w.Caption = x` is refused.
+  if (flags & kPropertyPutRef) return nullptr;
+  if (flags & kPropertyPut) return FindMember(dispid, MemberKind::PropertyPut);
   if (flags & kMethod)
     if (const Member* m = FindMember(dispid, MemberKind::Method)) return m;
   if (flags & kPropertyGet) {

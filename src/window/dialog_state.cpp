@@ -31,10 +31,11 @@ void CollectRetired() {
 void ReleaseThreadState() {
   DialogState& state = ThreadState();
   if (state.modal_depth != 0) return;
-  // The windows go with the last object, so the module can be unloaded; the
-  // recorded answer stays for the thread.
-  state.form.reset();
   state.retired.clear();
+  // A persisted form keeps its content for the thread's next object; any
+  // other form goes with the last object, so the module can be unloaded.
+  // The recorded answer stays either way.
+  if (!state.PersistFlag) state.form.reset();
 }
 
 }  // namespace brivet::window

@@ -45,6 +45,9 @@ TEST(ShowButtons, CoercesAndRoundsHalvesToEven) {
     EXPECT_EQ(ThreadState().ButtonCount, 2);
     host.Put(w, u"ShowButtons", Variant::R8(3.5));
     EXPECT_EQ(ThreadState().ButtonCount, 0);
+    host.Put(w, u"ShowButtons", Variant::I4(2));
+    host.Put(w, u"ShowButtons", Variant());  // empty is 0: no buttons
+    EXPECT_EQ(ThreadState().ButtonCount, 0);
     const int32_t height = ThreadState().FormHeight;
     host.Put(w, u"ShowButtons", Variant::I4(1));
     for (const Variant& bad : {S("many"), Variant::I4(40000), Variant::Null()}) {
@@ -125,6 +128,10 @@ TEST(Colours, TextsThatAreNoColourChangeNothing) {
                              Variant()})
       host.Put(w, u"WindowColor", v);
     EXPECT_EQ(host.form().back_color(), -1);
+    host.Put(w, u"ButtonColor", S("12345G"));
+    host.Put(w, u"TextColor", S("0000FF "));
+    EXPECT_EQ(host.form().control(ControlId::but0).back_color, -1);
+    EXPECT_EQ(host.form().control(ControlId::Lab1).fore_color, -1);
     host.Put(w, u"WindowColor", Variant::I4(123456));
     EXPECT_EQ(host.form().back_color(), 0x563412);
     try {

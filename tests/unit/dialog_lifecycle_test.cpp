@@ -177,6 +177,52 @@ TEST(DialogLifecycle, LastObjectTakesItsWindowsAlong) {
     { window::Window only; }
     EXPECT_TRUE(host.toolkit.forms.empty());
     EXPECT_EQ(window::LiveWindowCount(), 0);
+    EXPECT_EQ(form::Fbox::LiveWindows(), 0);
+  });
+}
+
+TEST(DialogLifecycle, PersistedFormOutlivesTheLastObject) {
+  OnFreshThread([] {
+    ScriptHost host;
+    {
+      window::Window first;
+      host.Put(first, u"Persist", Variant::Bool(true));
+      host.Put(first, u"ShowButtons", Variant::I4(2));
+      host.Put(first, u"Title", S("kept"));
+    }
+    EXPECT_EQ(ThreadState().ResponseCode, 0);
+    EXPECT_EQ(form::Fbox::LiveWindows(), 1);  // keeps the module loaded
+    window::Window next;
+    EXPECT_FALSE(ThreadState().PersistFlag);
+    EXPECT_EQ(ThreadState().ButtonCount, 2);
+    EXPECT_EQ(host.form().title(), u"kept");
+    EXPECT_TRUE(host.form().Visible(form::ControlId::frbut2));
+  });
+}
+
+TEST(DialogLifecycle, ResetFormFallsBackToAFreshFormWhenHidingFails) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window w;
+    host.Put(w, u"ShowButtons", Variant::I4(1));
+    headless::HeadlessForm* shown = nullptr;
+    host.Queue(UserAction::While([&] {
+      shown = &host.form();
+      shown->fail_hide = true;
+    }));
+    host.Queue(UserAction::Press(0));
+    host.Queue(UserAction::While([&] {
+      // The fallback gave the thread a fresh form at the defaults; the old
+      // window could not be hidden and is still on screen.
+      EXPECT_NE(&host.form(), shown);
+      EXPECT_FALSE(host.form().Visible());
+      EXPECT_EQ(ThreadState().ButtonCount, 0);
+      EXPECT_TRUE(shown->Visible());
+      shown->fail_hide = false;
+    }));
+    host.Queue(UserAction::Close());  // closing the stranded window ends the display
+    host.Call(w, u"Show");
+    EXPECT_EQ(ThreadState().ResponseCode, 1);
   });
 }
 

@@ -30,6 +30,10 @@ TEST(Dispatch, WriteOnlyPropertiesCannotBeRead) {
     EXPECT_EQ(host.Invoke(w, u"Title", kPropertyGet | kMethod, {}, &out), status::kMemberNotFound);
     EXPECT_EQ(host.Invoke(w, u"Title", kPropertyPut, {S("ok")}), status::kOk);
     EXPECT_EQ(host.Invoke(w, u"Show", kPropertyPut, {S("x")}), status::kMemberNotFound);
+    // No member is a by-reference put: `Set w.Caption = x` is refused.
+    EXPECT_EQ(host.Invoke(w, u"Caption", dispatch::kPropertyPutRef, {S("x")}),
+              status::kMemberNotFound);
+    EXPECT_FALSE(host.form().Visible(form::ControlId::FrLab));
   });
 }
 

@@ -140,9 +140,14 @@ bool HeadlessForm::Shown(ControlId c) const {
 }
 
 void HeadlessForm::ShowModal() {
-  visible_ = true;
   ++shows;
-  Resized();  // the display raises the resize event
+  // Like the Win32 backend: the first display raises the resize event, before
+  // the window appears; showing it again does not.
+  if (!shown_before_) {
+    shown_before_ = true;
+    Resized();
+  }
+  visible_ = true;
   while (visible_) {
     if (toolkit_.actions.empty()) {
       visible_ = false;

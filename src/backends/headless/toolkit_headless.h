@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/error.h"
 #include "form/toolkit.h"
 
 namespace brivet::headless {
@@ -81,7 +82,10 @@ class HeadlessForm final : public form::FormWindow {
   ~HeadlessForm() override;
 
   void ShowModal() override;
-  void Hide() override { visible_ = false; }
+  void Hide() override {
+    if (fail_hide) throw Error::Toolkit("hiding refused");
+    visible_ = false;
+  }
   bool Visible() const override { return visible_; }
   void SetCaption(const Text& title) override { title_ = title; }
   float Top() const override { return top_; }
@@ -129,6 +133,7 @@ class HeadlessForm final : public form::FormWindow {
   // Whether the control is on screen: its own setting and its container's.
   bool Shown(form::ControlId c) const;
 
+  bool fail_hide = false;  // makes Hide fail, for the error paths
   int resize_events = 0;
   int shows = 0;
   int picture_refreshes = 0;
@@ -151,6 +156,7 @@ class HeadlessForm final : public form::FormWindow {
   float width_ = form::kWindowWidth;
   float height_ = form::kWindowHeight;
   int32_t back_color_ = -1;
+  bool shown_before_ = false;
 };
 
 // Installs the headless toolkit, file system and services as the platform.

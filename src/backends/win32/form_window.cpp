@@ -267,7 +267,8 @@ LRESULT Win32FormWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
       if (HWND target = FirstFocusable()) SetFocus(target);
       return 0;
     case WM_NCDESTROY:
-      window_.release();  // gone already; nothing left to destroy
+      life_->alive = false;  // a modal loop waiting for this window ends
+      window_.release();     // gone already; nothing left to destroy
       break;
     default:
       if (auto handled = ChildNotification(msg, wparam, lparam)) return *handled;

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "backends/win32/platform_win32.h"
+#include "form/fbox.h"
 #include "com_handles.h"
 #include "window_object.h"
 #include "brivet_h.h"
@@ -52,7 +53,9 @@ HINSTANCE ModuleHandle() noexcept { return g_module; }
 void ObjectCreated() noexcept { ++g_objects; }
 void ObjectDestroyed() noexcept { --g_objects; }
 void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
-bool ModuleInUse() noexcept { return g_objects.load() > 0 || g_locks.load() > 0; }
+bool ModuleInUse() noexcept {
+  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveWindows() > 0;
+}
 
 HRESULT WindowTypeInfo(ITypeInfo** info) {
   static std::mutex guard;

@@ -75,13 +75,24 @@ class Arguments {
     for (VARIANT* v : raw_) values_.push_back(v ? FromVariant(*v) : Variant::Missing());
     before_ = values_;
   }
+  // Written in declaration order (the array holds the last argument first),
+  // so a variable passed for several parameters ends with the last one's
+  // value, as if each had been assigned in turn.
   ~Arguments() {
-    for (size_t i = 0; i < raw_.size(); ++i)
-      if (raw_[i] && !(values_[i] == before_[i])) WriteBackTo(*raw_[i], values_[i]);
+    for (size_t i = raw_.size(); i-- > 0;)
+      if (raw_[i] && (!(values_[i] == before_[i]) || SharesVariable(i)))
+        WriteBackTo(*raw_[i], values_[i]);
   }
   std::vector<Variant>& values() { return values_; }
 
  private:
+  bool SharesVariable(size_t index) const {
+    const VARIANT& a = *raw_[index];
+    if (!(V_VT(&a) & VT_BYREF)) return false;
+    for (size_t j = 0; j < raw_.size(); ++j)
+      if (j != index && raw_[j] && (V_VT(raw_[j]) & VT_BYREF) && raw_[j]->byref == a.byref) return true;
+    return false;
+  }
   static void WriteBackTo(VARIANT& target, const Variant& value) {
     if (V_VT(&target) & VT_BYREF) {
       WriteBack(value, target);
@@ -106,7 +117,10 @@ struct ReleaseObject {
 class WindowObject final : public _Window, public ISupportErrorInfo {
  public:
   WindowObject() { ObjectCreated(); }
-  ~WindowObject() { ObjectDestroyed(); }
+  ~WindowObject() {
+    logic_.reset();  // the destruction step runs while the module counts this object
+    ObjectDestroyed();
+  }
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -171,6 +185,7 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
     if (!params) params = &none;
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     if (params->cNamedArgs > params->cArgs) return E_INVALIDARG;
+    if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
     std::vector<VARIANT*> raw(params->cArgs);
     for (UINT i = 0; i < params->cArgs; ++i) raw[i] = &params->rgvarg[i];
     return Guarded(

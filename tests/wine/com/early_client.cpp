@@ -131,6 +131,17 @@ int main() {
                     "the caller's variable received the empty text (vt %d)", V_VT(&caller));
     VariantClear(&caller);
 
+    // A typed string variable passed by reference receives a string.
+    BSTR typed = SysAllocString(L"before");
+    VARIANT typed_ref;
+    V_VT(&typed_ref) = VT_BYREF | VT_BSTR;
+    V_BSTRREF(&typed_ref) = &typed;
+    DISPPARAMS typed_call = {&typed_ref, nullptr, 1, 0};
+    EXPECT_HR(S_OK, dispatch->Invoke(0x60030023, IID_NULL, 1033, DISPATCH_METHOD, &typed_call, &out, nullptr, nullptr),
+              "Response(typed string) through Invoke");
+    EXPECT_TRUE_MSG(typed && SysStringLen(typed) == 0, "the typed variable received the empty text");
+    SysFreeString(typed);
+
     VARIANT four[4];
     for (VARIANT& a : four) VariantInit(&a);
     DISPPARAMS too_many = {four, nullptr, 4, 0};
