@@ -189,34 +189,86 @@ def case_persist_shows_the_same_content_again(ctx):
     expect([g.split()[0] for g in got], ["3", "1"])
 
 
+def case_persisted_form_outlives_its_object(ctx):
+    title = "Brivet outlives"
+    body = f"""
+Dim w, r
+Set w = CreateObject("Brivet.Window")
+w.Persist = True
+w.Title = "{title}"
+w.ShowButtons = 2
+Set w = Nothing
+CheckError 0, "release the only object"
+Set w = CreateObject("Brivet.Window")
+w.Show
+CheckError 0, "show through a new object"
+WScript.Echo "response " & w.Response
+Finish
+"""
+    run = ctx.start_script(body, "outlives")
+    try:
+        if not ctx.probe.wait(title):
+            raise Failure("the kept form did not come back with its title")
+        time.sleep(0.5)
+        window = ctx.probe.rects(title)
+        if not window.children[FRBUT2][0]:
+            raise Failure("the kept form lost its second button")
+        click_button(1)(ctx, window)
+        ctx.probe.gone(title)
+    finally:
+        out = run.finish()
+    expect(responses(check_script_output(out)), ["2"])
+
+
+LAYOUTS = [
+    ("one button", 1, None),
+    ("caption and two buttons", 2, "Where does everything go?"),
+    ("caption and three buttons", 3, "Three ways out"),
+    ("a caption wider than the window", 2, "A message long enough to need a window wider than the default one"),
+]
+
+
 def case_layout_on_real_windows(ctx):
     """The window's and the frames' rectangles, read back in twips, follow the
     layout rules computed from the same inputs."""
-    checks = []
+    for n, (name, buttons, caption) in enumerate(LAYOUTS):
+        seen = []
 
-    def measure(ctx, window):
-        checks.append(window)
-        click_button(0)(ctx, window)
+        def measure(ctx, window):
+            seen.append(window)
+            click_button(0)(ctx, window)
 
-    setup = BUTTON_SETUP.format(n=3) + 'w.Caption = "Where does everything go?"\n'
-    interact(ctx, "Brivet layout", setup, [measure], shot="layout")
-    window = checks[0]
+        setup = BUTTON_SETUP.format(n=buttons) + (f'w.Caption = "{caption}"\n' if caption else "")
+        interact(ctx, f"Brivet layout {n + 1}", setup, [measure], shot="layout" if n == 1 else None)
+        check_layout(seen[0], buttons, caption is not None, name)
+
+
+def check_layout(window, buttons, has_caption, name):
     left, top, right, bottom = window.rect
     width, height = (right - left) * TWIPS, (bottom - top) * TWIPS
-    form_height = 615 + 900 + 340
-    near(height, form_height, "window height")
-    near(width, 5565, "window width")
-    near(top * TWIPS, (768 * TWIPS - form_height) / 2, "window top (centred vertically)")
+    header = 900 if has_caption else 0
+    form_height = 615 + header + 340
+    form_width = 5565
+    if has_caption:
+        l, t, r, b = window.children[FRLAB][1]
+        caption_width = (r - l) * TWIPS
+        form_width = max(form_width, caption_width + 1600)
+        near(t * TWIPS, 60, f"{name}: caption frame top")
+        near(l * TWIPS, (form_width - 60 - caption_width) / 2, f"{name}: caption frame centred", 2)
+    near(height, form_height, f"{name}: window height")
+    near(width, form_width, f"{name}: window width", 2)
+    near(top * TWIPS, (768 * TWIPS - height) / 2, f"{name}: window top (centred vertically)")
     frame_width = 1695
-    row_left = (width - 3 * frame_width) / 2
+    row_left = (width - buttons * frame_width) / 2
     for i, frame in enumerate(BUTTON_FRAMES):
-        l, t, r, b = window.children[frame][1]
-        near(l * TWIPS, row_left + i * frame_width, f"button frame {i + 1} left", 2)
-        near(t * TWIPS, 900, f"button frame {i + 1} top")
-        near((r - l) * TWIPS, frame_width, f"button frame {i + 1} width")
-    l, t, r, b = window.children[FRLAB][1]
-    near(t * TWIPS, 60, "caption frame top")
-    near(l * TWIPS, (5505 - (r - l) * TWIPS) / 2, "caption frame centred", 2)
+        visible, (l, t, r, b) = window.children[frame]
+        if i >= buttons:
+            if visible:
+                raise Failure(f"{name}: button frame {i + 1} is shown")
+            continue
+        near(l * TWIPS, row_left + i * frame_width, f"{name}: button frame {i + 1} left", 2)
+        near(t * TWIPS, header, f"{name}: button frame {i + 1} top")
+        near((r - l) * TWIPS, frame_width, f"{name}: button frame {i + 1} width")
 
 
 def near(got, wanted, what, pixels=1):
@@ -264,6 +316,7 @@ CASES = [
     case_close_box_and_alt_f4_answer_zero,
     case_dialog_without_buttons_only_closes,
     case_persist_shows_the_same_content_again,
+    case_persisted_form_outlives_its_object,
     case_layout_on_real_windows,
     case_colours_reach_the_screen,
 ]
