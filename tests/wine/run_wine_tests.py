@@ -164,6 +164,10 @@ def case_coercion_against_oleaut32(ctx):
     print("    " + (out.strip().splitlines() or ["?"])[-1])
 
 
+def case_toolkit_self_check(ctx):
+    run_program(ctx, ctx.build / "tests/wine/tools/toolkit_check.exe")
+
+
 def case_vbscript_basics(ctx):
     ctx.run_script((SCRIPTS / "basics.vbs").read_text(), "basics")
 
@@ -173,6 +177,7 @@ CASES = [
     case_type_library,
     case_early_bound_client,
     case_coercion_against_oleaut32,
+    case_toolkit_self_check,
     case_vbscript_basics,
 ] + dialog_cases.CASES
 

@@ -788,7 +788,7 @@ void Win32FormWindow::RemoveItem(int16_t index) {
 void Win32FormWindow::LoadPicture(const Text& path) {
   const HWND image = Ctl(ControlId::im1).hwnd;
   if (path.empty()) {  // no file: no picture
-    picture_.reset();
+    picture_.Reset();
     InvalidateRect(image, nullptr, TRUE);
     return;
   }
@@ -816,10 +816,11 @@ void Win32FormWindow::LoadPicture(const Text& path) {
   }
   ComScope com;  // the decoders are COM objects
   ComPtr<IStream> stream;
-  if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()))) throw invalid;
+  if (FAILED(CreateStreamOnHGlobal(memory.get(), TRUE, &stream))) throw invalid;
   memory.release();  // the stream frees it
   ComPtr<IPicture> picture;
-  if (FAILED(OleLoadPicture(stream.get(), static_cast<LONG>(bytes), FALSE, IID_IPicture, picture.put_void())) ||
+  if (FAILED(OleLoadPicture(stream.Get(), static_cast<LONG>(bytes), FALSE, IID_IPicture,
+                            reinterpret_cast<void**>(picture.ReleaseAndGetAddressOf()))) ||
       !picture)
     throw invalid;
   picture_ = std::move(picture);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
+#include <wrl/client.h>
 
 #include <string>
 #include <utility>
@@ -78,7 +80,14 @@ struct GlobalTraits {
   static void Close(Handle h) noexcept { GlobalFree(h); }
 };
 
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Empty() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { RegCloseKey(h); }
+};
+
 using UniqueWindow = Unique<WindowTraits>;
+using UniqueRegistryKey = Unique<RegistryKeyTraits>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
@@ -144,38 +153,7 @@ class DcStateScope {
 };
 
 // One reference to a COM object.
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() noexcept = default;
-  ~ComPtr() { reset(); }
-  ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      reset();
-      p_ = std::exchange(other.p_, nullptr);
-    }
-    return *this;
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-
-  T* get() const noexcept { return p_; }
-  T* operator->() const noexcept { return p_; }
-  explicit operator bool() const noexcept { return p_ != nullptr; }
-  // For out-parameters: releases the current object first.
-  T** put() noexcept {
-    reset();
-    return &p_;
-  }
-  void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
-  void reset() noexcept {
-    if (p_) std::exchange(p_, nullptr)->Release();
-  }
-
- private:
-  T* p_ = nullptr;
-};
+using Microsoft::WRL::ComPtr;
 
 // Initialises COM on this thread for a scope when it is not yet initialised
 // (a thread already in another apartment keeps it).

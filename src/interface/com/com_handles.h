@@ -1,36 +1,16 @@
-// Owners of COM resources: pointers, BSTRs and VARIANTs.
+// Owners of the COM boundary's resources: the handle owners of the Win32
+// backend, and VARIANTs.
 #pragma once
 
 #include <windows.h>
 #include <oleauto.h>
-#include <wrl/client.h>
 
-#include <utility>
+#include "backends/win32/handles.h"
 
 namespace brivet::com {
 
-using Microsoft::WRL::ComPtr;
-
-class UniqueBstr {
- public:
-  UniqueBstr() = default;
-  explicit UniqueBstr(BSTR b) noexcept : b_(b) {}
-  ~UniqueBstr() { SysFreeString(b_); }
-  UniqueBstr(UniqueBstr&& o) noexcept : b_(std::exchange(o.b_, nullptr)) {}
-  UniqueBstr& operator=(UniqueBstr&& o) noexcept {
-    std::swap(b_, o.b_);
-    return *this;
-  }
-  BSTR get() const noexcept { return b_; }
-  BSTR release() noexcept { return std::exchange(b_, nullptr); }
-  BSTR* put() noexcept {
-    SysFreeString(std::exchange(b_, nullptr));
-    return &b_;
-  }
-
- private:
-  BSTR b_ = nullptr;
-};
+using win32::ComPtr;
+using win32::UniqueRegistryKey;
 
 class UniqueVariant {
  public:
@@ -48,21 +28,6 @@ class UniqueVariant {
 
  private:
   VARIANT v_;
-};
-
-class UniqueHKey {
- public:
-  UniqueHKey() = default;
-  ~UniqueHKey() {
-    if (k_) RegCloseKey(k_);
-  }
-  UniqueHKey(const UniqueHKey&) = delete;
-  UniqueHKey& operator=(const UniqueHKey&) = delete;
-  HKEY get() const noexcept { return k_; }
-  HKEY* put() noexcept { return &k_; }
-
- private:
-  HKEY k_ = nullptr;
 };
 
 }  // namespace brivet::com

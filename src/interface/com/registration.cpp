@@ -41,9 +41,10 @@ std::wstring ModulePath() {
 }
 
 HRESULT SetValue(HKEY root, const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-  UniqueHKey handle;
-  LSTATUS rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, handle.put(), nullptr);
+  HKEY created = nullptr;
+  LSTATUS rc = RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
   if (rc != ERROR_SUCCESS) return HRESULT_FROM_WIN32(rc);
+  const UniqueRegistryKey handle(created);
   rc = RegSetValueExW(handle.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                       DWORD((value.size() + 1) * sizeof(wchar_t)));
   return HRESULT_FROM_WIN32(rc);
