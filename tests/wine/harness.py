@@ -178,7 +178,7 @@ class Probe:
             return 1, []
         return result.returncode, result.stdout.splitlines()
 
-    def wait(self, title, timeout_ms=30000):
+    def wait(self, title, timeout_ms=45000):
         rc, lines = self._run("wait", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
         if rc != 0 or not lines:
             return None
@@ -195,7 +195,7 @@ class Probe:
                 window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
         return window
 
-    def gone(self, title, timeout_ms=20000):
+    def gone(self, title, timeout_ms=45000):
         rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
         return rc == 0
 
