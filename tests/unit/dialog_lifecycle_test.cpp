@@ -228,3 +228,25 @@ TEST(DialogLifecycle, ResetFormFallsBackToAFreshFormWhenHidingFails) {
 
 }  // namespace
 }  // namespace brivet::testing
+
+namespace brivet::testing {
+namespace {
+
+TEST(DialogLifecycle, ThreadsNeverShareTheDialog) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window here;
+    host.Put(here, u"ShowButtons", Variant::I4(3));
+    OnFreshThread([] {
+      ScriptHost other;
+      window::Window there;
+      EXPECT_EQ(window::ThreadState().ButtonCount, 0);
+      other.Put(there, u"ShowButtons", Variant::I4(1));
+    });
+    EXPECT_EQ(window::ThreadState().ButtonCount, 3);
+    EXPECT_EQ(window::ThreadState().FormHeight, 615);
+  });
+}
+
+}  // namespace
+}  // namespace brivet::testing

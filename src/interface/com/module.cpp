@@ -82,8 +82,9 @@ using namespace brivet::com;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
+    // Thread notifications stay on: the statically linked runtime needs them
+    // to destroy each thread's dialog state.
     g_module = instance;
-    DisableThreadLibraryCalls(instance);
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     brivet::win32::ShutdownWin32Platform();
   }
