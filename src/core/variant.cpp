@@ -15,55 +15,24 @@ namespace brivet {
 // ---------------------------------------------------------------------------
 // Construction and comparison
 
-Variant Variant::Null() {
+Variant Variant::Holding(VariantType type, int64_t integer, double real) {
   Variant v;
-  v.type_ = VariantType::Null;
+  v.type_ = type;
+  v.int_ = integer;
+  v.real_ = real;
   return v;
 }
 
+Variant Variant::Null() { return Holding(VariantType::Null, 0, 0); }
 Variant Variant::Missing() { return ErrorCode(status::kParamNotFound); }
-
-Variant Variant::I2(int16_t x) {
-  Variant v;
-  v.type_ = VariantType::I2;
-  v.int_ = x;
-  return v;
-}
-
-Variant Variant::I4(int32_t x) {
-  Variant v;
-  v.type_ = VariantType::I4;
-  v.int_ = x;
-  return v;
-}
-
-Variant Variant::R4(float x) {
-  Variant v;
-  v.type_ = VariantType::R4;
-  v.real_ = x;
-  return v;
-}
-
-Variant Variant::R8(double x) {
-  Variant v;
-  v.type_ = VariantType::R8;
-  v.real_ = x;
-  return v;
-}
-
-Variant Variant::CurrencyScaled(int64_t scaled) {
-  Variant v;
-  v.type_ = VariantType::Currency;
-  v.int_ = scaled;
-  return v;
-}
-
-Variant Variant::Date(double days) {
-  Variant v;
-  v.type_ = VariantType::Date;
-  v.real_ = days;
-  return v;
-}
+Variant Variant::I2(int16_t x) { return Holding(VariantType::I2, x, 0); }
+Variant Variant::I4(int32_t x) { return Holding(VariantType::I4, x, 0); }
+Variant Variant::R4(float x) { return Holding(VariantType::R4, 0, x); }
+Variant Variant::R8(double x) { return Holding(VariantType::R8, 0, x); }
+Variant Variant::CurrencyScaled(int64_t scaled) { return Holding(VariantType::Currency, scaled, 0); }
+Variant Variant::Date(double days) { return Holding(VariantType::Date, 0, days); }
+Variant Variant::Bool(bool x) { return Holding(VariantType::Bool, x ? -1 : 0, 0); }
+Variant Variant::ErrorCode(int32_t code) { return Holding(VariantType::Error, code, 0); }
 
 Variant Variant::Str(Text x) {
   Variant v;
@@ -73,20 +42,6 @@ Variant Variant::Str(Text x) {
 }
 
 Variant Variant::Str(std::string_view ascii) { return Str(T(ascii)); }
-
-Variant Variant::Bool(bool x) {
-  Variant v;
-  v.type_ = VariantType::Bool;
-  v.int_ = x ? -1 : 0;
-  return v;
-}
-
-Variant Variant::ErrorCode(int32_t code) {
-  Variant v;
-  v.type_ = VariantType::Error;
-  v.int_ = code;
-  return v;
-}
 
 Variant Variant::Integer(VariantType type, int64_t x) {
   Variant v;

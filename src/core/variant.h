@@ -89,6 +89,8 @@ class Variant {
   friend bool operator==(const Variant& a, const Variant& b) noexcept;
 
  private:
+  static Variant Holding(VariantType type, int64_t integer, double real);
+
   VariantType type_ = VariantType::Empty;
   int64_t int_ = 0;
   double real_ = 0;

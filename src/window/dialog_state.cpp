@@ -31,7 +31,7 @@ void CollectRetired() {
 void ReleaseThreadState() {
   DialogState& state = ThreadState();
   if (state.modal_depth != 0) return;
-  state.retired.clear();
+  CollectRetired();
   // A persisted form keeps its content for the thread's next object; any
   // other form goes with the last object, so the module can be unloaded.
   // The recorded answer stays either way.

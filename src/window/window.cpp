@@ -47,14 +47,17 @@ void Window::Show() {
   form::Fbox& form = ThreadForm();
   form::FormWindow& ui = form.ui();
   if (ui.Visible()) return;
+  // A handler may retire `form` during the display; it stays alive until
+  // the display has ended, however it ends.
   ++state.modal_depth;
   struct DepthGuard {
     DialogState& s;
-    ~DepthGuard() { --s.modal_depth; }
+    ~DepthGuard() {
+      --s.modal_depth;
+      CollectRetired();
+    }
   } guard{state};
   ui.ShowModal();
-  // `form` may have been retired by a handler; it stays alive until here.
-  if (state.modal_depth == 1) state.retired.clear();
 }
 
 void Window::Hide() {

@@ -43,19 +43,28 @@ def responses(lines):
 def interact(ctx, title, setup, actions, shot=None, once=""):
     """Runs the dialog script and, for each show, waits for the window and
     runs one action on it; returns the answers the script printed."""
-    run = ctx.start_script(dialog_script(title, setup, len(actions), once), "dialog")
+    body = dialog_script(title, setup, len(actions), once)
+    # Each show has its own title, so a dismissal is seen before the next show.
+    shows = [(f"{title} #{n + 1}", action) for n, action in enumerate(actions)]
+    return answer(ctx, body, shows, shot)
+
+
+def answer(ctx, body, shows, shot=None):
+    """Runs a script and answers its dialogs: for each (title, action) waits
+    for that window, runs the action on it and waits for it to go; returns
+    the answers the script printed."""
+    run = ctx.start_script(body, "dialog")
     try:
-        for n, action in enumerate(actions):
-            shown = f"{title} #{n + 1}"  # each show has its own title
-            if not ctx.probe.wait(shown):
-                raise Failure(f"the window '{title}' did not appear (show {n + 1})")
+        for n, (title, action) in enumerate(shows):
+            if not ctx.probe.wait(title):
+                raise Failure(f"the window '{title}' did not appear")
             time.sleep(0.5)  # let the display settle before reading its geometry
-            window = ctx.probe.rects(shown)
+            window = ctx.probe.rects(title)
             if shot and n == 0:
                 ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", pad(window.rect))
             action(ctx, window)
-            if not ctx.probe.gone(shown):
-                raise Failure(f"the window '{shown}' stayed on screen after the action of show {n + 1}")
+            if not ctx.probe.gone(title):
+                raise Failure(f"the window '{title}' stayed on screen after its action")
     finally:
         out = run.finish()
     return responses(check_script_output(out))
@@ -128,16 +137,8 @@ r = w1.Response
 WScript.Echo "response " & r
 Finish
 """
-    run = ctx.start_script(body, "shared")
-    try:
-        if not ctx.probe.wait(title):
-            raise Failure("the title set through the first object is not on the window shown by the second")
-        window = ctx.probe.rects(title)
-        click_button(1)(ctx, window)
-        ctx.probe.gone(title)
-    finally:
-        out = run.finish()
-    expect(responses(check_script_output(out)), ["2"])
+    # The title set through the first object is on the window the second shows.
+    expect(answer(ctx, body, [(title, click_button(1))]), ["2"])
 
 
 def case_each_button_answers_its_number(ctx):
@@ -205,19 +206,12 @@ CheckError 0, "show through a new object"
 WScript.Echo "response " & w.Response
 Finish
 """
-    run = ctx.start_script(body, "outlives")
-    try:
-        if not ctx.probe.wait(title):
-            raise Failure("the kept form did not come back with its title")
-        time.sleep(0.5)
-        window = ctx.probe.rects(title)
+    def second_button_still_there(ctx, window):
         if not window.children[FRBUT2][0]:
             raise Failure("the kept form lost its second button")
         click_button(1)(ctx, window)
-        ctx.probe.gone(title)
-    finally:
-        out = run.finish()
-    expect(responses(check_script_output(out)), ["2"])
+
+    expect(answer(ctx, body, [(title, second_button_still_there)]), ["2"])
 
 
 LAYOUTS = [

@@ -19,11 +19,9 @@ namespace {
 constexpr const char16_t* kSource = u"Brivet.Window";
 
 void FillException(const Error& error, EXCEPINFO* info) {
-  if (!info) return;
   *info = EXCEPINFO{};
   info->bstrSource = ToBstr(kSource);
-  const std::string& what = error.what();
-  info->bstrDescription = ToBstr(Text(what.begin(), what.end()));
+  info->bstrDescription = ToBstr(T(error.what()));
   info->scode = error.code();
 }
 
@@ -31,8 +29,7 @@ void FillException(const Error& error, EXCEPINFO* info) {
 HRESULT ReportError(const Error& error) {
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
-    const std::string& what = error.what();
-    const Text description(what.begin(), what.end());
+    const Text description = T(error.what());
     create->SetGUID(IID__Window);
     create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(kSource)));
     create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
@@ -42,26 +39,25 @@ HRESULT ReportError(const Error& error) {
   return error.code();
 }
 
+// The status of a failed call: an exception for Invoke's caller, error info
+// and the error's own status for a caller of the virtual table.
+HRESULT Failed(const Error& error, EXCEPINFO* exception) {
+  if (!exception) return ReportError(error);
+  FillException(error, exception);
+  return DISP_E_EXCEPTION;
+}
+
 // Runs a routine, turning every escaping error into its status.
 template <typename Body>
 HRESULT Guarded(Body&& body, EXCEPINFO* exception = nullptr) noexcept {
   try {
     return body();
   } catch (const Error& error) {
-    if (exception) {
-      FillException(error, exception);
-      return DISP_E_EXCEPTION;
-    }
-    return ReportError(error);
+    return Failed(error, exception);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   } catch (const std::exception& other) {
-    const Error error(E_FAIL, other.what());
-    if (exception) {
-      FillException(error, exception);
-      return DISP_E_EXCEPTION;
-    }
-    return ReportError(error);
+    return Failed(Error(E_FAIL, other.what()), exception);
   }
 }
 
