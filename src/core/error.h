@@ -1,6 +1,9 @@
 // The one error idiom of the component: every failing routine throws
 // brivet::Error, carrying the automation status (an HRESULT value) and the
 // description a script sees. The boundary turns it into EXCEPINFO/IErrorInfo.
+//
+// This file is the catalogue: every status and every error the component
+// raises is named here once, with its number and its description.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +12,12 @@
 
 namespace brivet {
 
-// Automation statuses used by the component. Values match the platform's,
-// so the boundary can pass them through unchanged.
+// Automation statuses the dispatcher answers with. Values match the
+// platform's, so the boundary can pass them through unchanged.
 namespace status {
 inline constexpr int32_t kOk = 0;
 inline constexpr int32_t kFail = static_cast<int32_t>(0x80004005);
+inline constexpr int32_t kNotImplemented = static_cast<int32_t>(0x80004001);
 inline constexpr int32_t kOutOfMemory = static_cast<int32_t>(0x8007000E);
 inline constexpr int32_t kInvalidArg = static_cast<int32_t>(0x80070057);
 inline constexpr int32_t kMemberNotFound = static_cast<int32_t>(0x80020003);
@@ -33,20 +37,59 @@ inline constexpr int32_t RuntimeError(int number) {
 }
 }  // namespace status
 
+// The errors the component raises, each with its status and description.
+enum class Fault : uint8_t {
+  InvalidCall,           // 5
+  Overflow,              // 6
+  OutOfMemory,           // 7
+  TypeMismatch,          // 13
+  FileNotFound,          // 53
+  PathFileAccess,        // 75
+  PathNotFound,          // 76
+  InvalidPropertyValue,  // 380
+  CantCreateObject,      // 429
+  InvalidPicture,        // 481
+  NotAvailableYet,       // a member or service this build does not offer
+};
+
+struct FaultInfo {
+  int32_t status;
+  const char* description;
+};
+
+constexpr FaultInfo InfoOf(Fault fault) {
+  switch (fault) {
+    case Fault::InvalidCall: return {status::RuntimeError(5), "Invalid procedure call or argument"};
+    case Fault::Overflow: return {status::RuntimeError(6), "Overflow"};
+    case Fault::OutOfMemory: return {status::RuntimeError(7), "Out of memory"};
+    case Fault::TypeMismatch: return {status::RuntimeError(13), "Type mismatch"};
+    case Fault::FileNotFound: return {status::RuntimeError(53), "File not found"};
+    case Fault::PathFileAccess: return {status::RuntimeError(75), "Path/File access error"};
+    case Fault::PathNotFound: return {status::RuntimeError(76), "Path not found"};
+    case Fault::InvalidPropertyValue: return {status::RuntimeError(380), "Invalid property value"};
+    case Fault::CantCreateObject:
+      return {status::RuntimeError(429), "ActiveX component can't create object"};
+    case Fault::InvalidPicture: return {status::RuntimeError(481), "Invalid picture"};
+    case Fault::NotAvailableYet: return {status::kNotImplemented, "This member is not available yet"};
+  }
+  return {status::kFail, "Unexpected error"};
+}
+
 class Error : public std::runtime_error {
  public:
+  explicit Error(Fault fault) : Error(InfoOf(fault).status, InfoOf(fault).description) {}
   Error(int32_t code, const std::string& description)
       : std::runtime_error(description), code_(code) {}
 
   int32_t code() const noexcept { return code_; }
   // Script-visible error number: the low word for run-time errors.
   int number() const noexcept;
+  bool Is(Fault fault) const noexcept { return code_ == InfoOf(fault).status; }
 
-  static Error TypeMismatch() { return Error(status::RuntimeError(13), "Type mismatch"); }
-  static Error Overflow() { return Error(status::RuntimeError(6), "Overflow"); }
-  static Error InvalidCall() {
-    return Error(status::RuntimeError(5), "Invalid procedure call or argument");
-  }
+  static Error TypeMismatch() { return Error(Fault::TypeMismatch); }
+  static Error Overflow() { return Error(Fault::Overflow); }
+  static Error InvalidCall() { return Error(Fault::InvalidCall); }
+  // A platform call that failed for a reason of its own, described in `what`.
   static Error Toolkit(const std::string& what) { return Error(status::kFail, what); }
 
  private:

@@ -12,7 +12,7 @@ namespace {
 std::atomic<long> g_live_windows{0};
 
 [[noreturn]] void NotAvailable() {
-  throw Error(static_cast<int32_t>(0x80004001), "This member is not available yet");
+  throw Error(Fault::NotAvailableYet);
 }
 }  // namespace
 

@@ -44,7 +44,7 @@ class HeadlessFileSystem final : public services::FileSystem {
 
   void CreateEmptyTextFile(const Text& path) override {
     std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc);
-    if (!file) throw Error(status::RuntimeError(76), "Path not found");
+    if (!file) throw Error(Fault::PathNotFound);
   }
 
  private:
@@ -54,7 +54,7 @@ class HeadlessFileSystem final : public services::FileSystem {
 }  // namespace
 
 std::unique_ptr<services::FileSystem> HeadlessFileSystemFactory::Create() {
-  if (fail_creation) throw Error(status::RuntimeError(429), "ActiveX component can't create object");
+  if (fail_creation) throw Error(Fault::CantCreateObject);
   return std::make_unique<HeadlessFileSystem>(*this);
 }
 

@@ -12,12 +12,12 @@ using form::ControlId;
 namespace {
 
 float Checked(float twips) {
-  if (!std::isfinite(twips)) throw Error(status::RuntimeError(380), "Invalid property value");
+  if (!std::isfinite(twips)) throw Error(Fault::InvalidPropertyValue);
   return twips;
 }
 
 float NonNegative(float twips) {
-  if (Checked(twips) < 0) throw Error(status::RuntimeError(380), "Invalid property value");
+  if (Checked(twips) < 0) throw Error(Fault::InvalidPropertyValue);
   return twips;
 }
 
@@ -93,17 +93,17 @@ void HeadlessForm::SetCaption(ControlId c, const Text& caption) {
 }
 
 void HeadlessForm::SetSelStart(ControlId c, int32_t start) {
-  if (start < 0) throw Error(status::RuntimeError(380), "Invalid property value");
+  if (start < 0) throw Error(Fault::InvalidPropertyValue);
   at(c).sel_start = start;
 }
 
 void HeadlessForm::SetSelLength(ControlId c, int32_t length) {
-  if (length < 0) throw Error(status::RuntimeError(380), "Invalid property value");
+  if (length < 0) throw Error(Fault::InvalidPropertyValue);
   at(c).sel_length = length;
 }
 
 void HeadlessForm::AddItem(const Text& entry) {
-  if (entries_.size() >= 32767) throw Error(status::kOutOfMemory, "Out of memory");
+  if (entries_.size() >= 32767) throw Error(Fault::OutOfMemory);
   entries_.push_back(entry);
 }
 
@@ -129,7 +129,7 @@ void HeadlessForm::LoadPicture(const Text& path) {
   // The headless file system decides what is a picture: a file whose content
   // starts with a known picture signature. Tests name such files directly.
   if (path.find(u"notapicture") != Text::npos)
-    throw Error(status::RuntimeError(481), "Invalid picture");
+    throw Error(Fault::InvalidPicture);
   picture = path;
 }
 

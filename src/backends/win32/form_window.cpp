@@ -21,8 +21,6 @@ constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS;
 constexpr int kHeadingLeftTwips = 60;
 constexpr int kHeadingHeightTwips = 240;
 
-Error InvalidPropertyValue() { return Error(status::RuntimeError(380), "Invalid property value"); }
-
 // Colour values: 0x00BBGGRR, a system colour index with the top bit set, or
 // kNoColor for the control's default.
 COLORREF Resolve(int32_t value, int default_sys_color) {
@@ -721,7 +719,7 @@ Text Win32FormWindow::GetText(ControlId c) const { return WindowText(TextBox(c))
 void Win32FormWindow::SetText(ControlId c, const Text& text) { SetWindowTextOrThrow(TextBox(c), text); }
 
 void Win32FormWindow::SetFontSize(ControlId id, float points) {
-  if (!(points > 0 && points <= 2048)) throw InvalidPropertyValue();
+  if (!(points > 0 && points <= 2048)) throw Error(Fault::InvalidPropertyValue);
   Control& c = Ctl(id);
   c.font_points = points;
   ApplyFont(c);
@@ -735,14 +733,14 @@ void Win32FormWindow::SetFontBold(ControlId id, bool bold) {
 
 void Win32FormWindow::SetSelStart(ControlId c, int32_t start) {
   const HWND edit = TextBox(c);
-  if (start < 0) throw InvalidPropertyValue();
+  if (start < 0) throw Error(Fault::InvalidPropertyValue);
   SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start));
   SendMessageW(edit, EM_SCROLLCARET, 0, 0);
 }
 
 void Win32FormWindow::SetSelLength(ControlId c, int32_t length) {
   const HWND edit = TextBox(c);
-  if (length < 0) throw InvalidPropertyValue();
+  if (length < 0) throw Error(Fault::InvalidPropertyValue);
   DWORD start = 0;
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
   const auto end = static_cast<LPARAM>(std::min<int64_t>(int64_t{start} + length, INT_MAX));
@@ -754,7 +752,7 @@ void Win32FormWindow::SetSelLength(ControlId c, int32_t length) {
 
 void Win32FormWindow::AddItem(const Text& entry) {
   const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
-  if (r == LB_ERR || r == LB_ERRSPACE) throw Error(status::kOutOfMemory, "The list cannot take more entries");
+  if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
 }
 
 void Win32FormWindow::ClearList() { SendMessageW(List(), LB_RESETCONTENT, 0, 0); }
@@ -797,22 +795,22 @@ void Win32FormWindow::LoadPicture(const Text& path) {
   if (!file) {
     const DWORD e = GetLastError();
     if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND || e == ERROR_INVALID_NAME)
-      throw Error(status::RuntimeError(53), "File not found");
-    throw Error(status::RuntimeError(75), "Path/File access error");
+      throw Error(Fault::FileNotFound);
+    throw Error(Fault::PathFileAccess);
   }
-  const Error invalid(status::RuntimeError(481), "Invalid picture");
+  const Error invalid(Fault::InvalidPicture);
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > 256 * 1024 * 1024)
     throw invalid;
   const auto bytes = static_cast<DWORD>(size.QuadPart);
   UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-  if (!memory) throw Error(status::kOutOfMemory, "Out of memory");
+  if (!memory) throw Error(Fault::OutOfMemory);
   {
     void* data = GlobalLock(memory.get());
     DWORD read = 0;
     const BOOL ok = data && ReadFile(file.get(), data, bytes, &read, nullptr) && read == bytes;
     GlobalUnlock(memory.get());
-    if (!ok) throw Error(status::RuntimeError(75), "Path/File access error");
+    if (!ok) throw Error(Fault::PathFileAccess);
   }
   ComScope com;  // the decoders are COM objects
   ComPtr<IStream> stream;

@@ -48,7 +48,7 @@ class OpaqueValue final : public ArrayRef {
 BSTR ToBstr(const Text& text) {
   BSTR b = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
                              static_cast<UINT>(text.size()));
-  if (!b && !text.empty()) throw Error(status::kOutOfMemory, "Out of memory");
+  if (!b && !text.empty()) throw Error(Fault::OutOfMemory);
   return b;
 }
 

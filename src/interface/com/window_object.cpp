@@ -57,7 +57,7 @@ HRESULT Guarded(Body&& body, EXCEPINFO* exception = nullptr) noexcept {
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   } catch (const std::exception& other) {
-    return Failed(Error(E_FAIL, other.what()), exception);
+    return Failed(Error::Toolkit(other.what()), exception);
   }
 }
 
