@@ -1,5 +1,7 @@
 // The platform a process runs the component on: one backend (Win32 or
-// headless) installs it before the first object is created.
+// headless) installs it before the first object is created, with every
+// slot filled. The logic reaches each service through its accessor, which
+// raises a clear error instead of handing out a missing slot.
 #pragma once
 
 #include "form/toolkit.h"
@@ -14,10 +16,19 @@ struct Platform {
   services::Choosers* choosers = nullptr;
   services::Profile* profile = nullptr;
   services::Sound* sound = nullptr;
+
+  bool complete() const noexcept {
+    return toolkit && file_system && choosers && profile && sound;
+  }
 };
 
-// The installed platform; throws brivet::Error when none is installed.
-Platform& CurrentPlatform();
 void InstallPlatform(const Platform& platform);
+
+// The installed services; each throws brivet::Error when its slot is empty.
+form::Toolkit& CurrentToolkit();
+services::FileSystemFactory& CurrentFileSystem();
+services::Choosers& CurrentChoosers();
+services::Profile& CurrentProfile();
+services::Sound& CurrentSound();
 
 }  // namespace brivet

@@ -44,6 +44,7 @@ enum class Fault : uint8_t {
   OutOfMemory,           // 7
   TypeMismatch,          // 13
   FileNotFound,          // 53
+  PermissionDenied,      // 70
   PathFileAccess,        // 75
   PathNotFound,          // 76
   InvalidPropertyValue,  // 380
@@ -64,6 +65,7 @@ constexpr FaultInfo InfoOf(Fault fault) {
     case Fault::OutOfMemory: return {status::RuntimeError(7), "Out of memory"};
     case Fault::TypeMismatch: return {status::RuntimeError(13), "Type mismatch"};
     case Fault::FileNotFound: return {status::RuntimeError(53), "File not found"};
+    case Fault::PermissionDenied: return {status::RuntimeError(70), "Permission denied"};
     case Fault::PathFileAccess: return {status::RuntimeError(75), "Path/File access error"};
     case Fault::PathNotFound: return {status::RuntimeError(76), "Path not found"};
     case Fault::InvalidPropertyValue: return {status::RuntimeError(380), "Invalid property value"};

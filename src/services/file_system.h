@@ -29,4 +29,9 @@ class FileSystemFactory {
   virtual std::unique_ptr<FileSystem> Create() = 0;
 };
 
+// The text after the last point of the last component of `path` (separated
+// by backslash, slash or a drive's colon), without the point; empty when that
+// component has no point.
+Text ExtensionOf(const Text& path);
+
 }  // namespace brivet::services

@@ -17,7 +17,7 @@ DialogState& ThreadState() {
 form::Fbox& ThreadForm() {
   DialogState& state = ThreadState();
   if (!state.form)
-    state.form = std::make_unique<form::Fbox>(*CurrentPlatform().toolkit, ThreadHandlers());
+    state.form = std::make_unique<form::Fbox>(CurrentToolkit(), ThreadHandlers());
   return *state.form;
 }
 

@@ -12,7 +12,7 @@ class ThreadFormHandlers final : public form::FboxHandlers {
  public:
   void Load(form::Fbox& form) override { LoadHandler(ThreadState(), form); }
   void Resize(form::Fbox& form) override {
-    form::RunLayoutPass(ThreadState(), form, *CurrentPlatform().toolkit);
+    form::RunLayoutPass(ThreadState(), form, CurrentToolkit());
   }
   void ButtonClick(form::Fbox& form, int index) override {
     ButtonClickHandler(ThreadState(), form, index);

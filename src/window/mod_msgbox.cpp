@@ -24,7 +24,7 @@ void ResetForm() {
     if (current.ui().Visible()) current.ui().Hide();
     if (state.PersistFlag) return;
     RetireForm(state);
-    CurrentPlatform().toolkit->PumpEvents();
+    CurrentToolkit().PumpEvents();
     ThreadForm().Load();
   } catch (const std::exception&) {
     // Fall back to a fresh form; an error here reaches the caller.

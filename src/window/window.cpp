@@ -22,7 +22,7 @@ Window::Window() {
   DialogState& state = ThreadState();
   CollectRetired();
   ThreadForm().Load();
-  const form::Toolkit& toolkit = *CurrentPlatform().toolkit;
+  const form::Toolkit& toolkit = CurrentToolkit();
   state.TwipsPerPixelX = RoundToInt32(toolkit.TwipsPerPixelX());
   state.TwipsPerPixelY = RoundToInt32(toolkit.TwipsPerPixelY());
   state.PersistFlag = false;

@@ -168,6 +168,10 @@ def case_toolkit_self_check(ctx):
     run_program(ctx, ctx.build / "tests/wine/tools/toolkit_check.exe")
 
 
+def case_platform_contracts(ctx):
+    run_program(ctx, ctx.build / "tests/wine/contracts/contracts.exe")
+
+
 def case_vbscript_basics(ctx):
     ctx.run_script((SCRIPTS / "basics.vbs").read_text(), "basics")
 
@@ -178,6 +182,7 @@ CASES = [
     case_early_bound_client,
     case_coercion_against_oleaut32,
     case_toolkit_self_check,
+    case_platform_contracts,
     case_vbscript_basics,
 ] + dialog_cases.CASES
 

@@ -28,13 +28,7 @@ class HeadlessFileSystem final : public services::FileSystem {
     return !path.empty() && std::filesystem::is_regular_file(PathOf(path), ec);
   }
 
-  Text GetExtensionName(const Text& path) override {
-    const size_t last_separator = path.find_last_of(u"\\/:");
-    const size_t start = last_separator == Text::npos ? 0 : last_separator + 1;
-    const size_t dot = path.rfind(u'.');
-    if (dot == Text::npos || dot < start) return Text();
-    return path.substr(dot + 1);
-  }
+  Text GetExtensionName(const Text& path) override { return services::ExtensionOf(path); }
 
   Text WindowsFolder() override {
     std::u16string folder = factory_.windows_folder.u16string();
@@ -43,8 +37,13 @@ class HeadlessFileSystem final : public services::FileSystem {
   }
 
   void CreateEmptyTextFile(const Text& path) override {
-    std::ofstream file(PathOf(path), std::ios::binary | std::ios::trunc);
-    if (!file) throw Error(Fault::PathNotFound);
+    const std::filesystem::path target = PathOf(path);
+    std::ofstream file(target, std::ios::binary | std::ios::trunc);
+    if (file) return;
+    std::error_code ec;
+    const std::filesystem::path parent = target.parent_path();
+    if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) throw Error(Fault::PathNotFound);
+    throw Error(Fault::PermissionDenied);
   }
 
  private:

@@ -1,0 +1,77 @@
+// Contract suites: one table of cases per platform interface, run against
+// the headless backend by the native unit tests and against the Win32
+// backend under Wine. A failed case states what was expected and what came
+// back.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+#include "core/error.h"
+#include "core/variant.h"
+
+namespace brivet::contract {
+
+class Checker {
+ public:
+  virtual ~Checker() = default;
+  // Reports one failed case; `message` names the case and both values.
+  virtual void Failed(const std::string& message) = 0;
+
+  int failures = 0;
+  std::string suite;  // prefixed to every message
+};
+
+inline std::string Show(const Text& t) { return "\"" + Narrow(t) + "\""; }
+inline std::string Show(const char16_t* t) { return Show(Text(t)); }
+inline std::string Show(const std::string& s) { return "\"" + s + "\""; }
+inline std::string Show(const char* s) { return Show(std::string(s)); }
+inline std::string Show(bool b) { return b ? "true" : "false"; }
+template <typename T>
+std::string Show(const std::optional<T>& v) {
+  return v ? Show(*v) : std::string("nothing");
+}
+template <typename T>
+  requires std::is_arithmetic_v<T>
+std::string Show(T v) {
+  std::ostringstream out;
+  out << +v;
+  return out.str();
+}
+
+template <typename A, typename B>
+void ExpectEqual(Checker& c, std::string_view what, const A& expected, const B& got) {
+  if (expected == got) return;
+  ++c.failures;
+  c.Failed(c.suite + ": " + std::string(what) + ": expected " + Show(expected) + ", got " + Show(got));
+}
+
+// Within `tolerance` of the expected value.
+inline void ExpectNear(Checker& c, std::string_view what, double expected, double got,
+                       double tolerance) {
+  if (got >= expected - tolerance && got <= expected + tolerance) return;
+  ++c.failures;
+  c.Failed(c.suite + ": " + std::string(what) + ": expected " + Show(expected) + " (within " +
+           Show(tolerance) + "), got " + Show(got));
+}
+
+// The script-visible number of the error `body` raises; 0 when it raises none.
+inline int ErrorNumberOf(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+inline void ExpectError(Checker& c, std::string_view what, Fault expected,
+                        const std::function<void()>& body) {
+  ExpectEqual(c, what, Error(expected).number(), ErrorNumberOf(body));
+}
+
+}  // namespace brivet::contract

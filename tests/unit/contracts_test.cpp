@@ -1,0 +1,27 @@
+// The platform contracts, met by the headless backend.
+#include <gtest/gtest.h>
+
+#include "file_system_contract.h"
+#include "file_system_headless.h"
+
+namespace brivet::testing {
+namespace {
+
+class GTestChecker final : public contract::Checker {
+ public:
+  void Failed(const std::string& message) override { ADD_FAILURE() << message; }
+};
+
+std::filesystem::path Scratch(const char* name) {
+  return std::filesystem::temp_directory_path() / (std::string("brivet-contract-") + name);
+}
+
+TEST(Contracts, HeadlessFileSystem) {
+  GTestChecker checker;
+  headless::HeadlessFileSystemFactory factory;
+  contract::FileSystemContract(checker, factory, Scratch("fs"));
+  EXPECT_EQ(factory.live_objects, 0);
+}
+
+}  // namespace
+}  // namespace brivet::testing

@@ -1,0 +1,37 @@
+// The platform contracts, met by the Win32 backend: the same suites the
+// native unit tests run against the headless backend. Prints one line per
+// failed case and exits non-zero when there is one.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "file_system_contract.h"
+#include "file_system_win32.h"
+
+namespace {
+
+class PrintingChecker final : public brivet::contract::Checker {
+ public:
+  void Failed(const std::string& message) override { std::printf("FAIL %s\n", message.c_str()); }
+};
+
+std::filesystem::path Scratch(const char* name) {
+  return std::filesystem::temp_directory_path() /
+         (std::string("brivet-contract-") + name + "-" + std::to_string(GetCurrentProcessId()));
+}
+
+}  // namespace
+
+int wmain() {
+  PrintingChecker checker;
+  try {
+    brivet::win32::Win32FileSystemFactory file_system;
+    brivet::contract::FileSystemContract(checker, file_system, Scratch("fs"));
+  } catch (const std::exception& e) {
+    std::printf("FAIL uncaught: %s\n", e.what());
+    ++checker.failures;
+  }
+  std::printf(checker.failures ? "%d contract case(s) failed\n" : "all contract cases passed\n",
+              checker.failures);
+  return checker.failures ? 1 : 0;
+}
