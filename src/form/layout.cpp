@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/checked.h"
-#include "window/dialog_state.h"
 
 namespace brivet::form {
 
@@ -19,7 +18,7 @@ float Finite(double v) {
 // The running top edge after a section of the given height.
 int32_t Below(int32_t y, float height) { return RoundToInt32(double(y) + double(height)); }
 
-void LayOut(window::DialogState& state, Fbox& form, Toolkit& toolkit) {
+void LayOut(LayoutRecord& state, Fbox& form, Toolkit& toolkit) {
   FormWindow& ui = form.ui();
 
   // The header and the frame allowance count once per loaded form, before
@@ -88,7 +87,7 @@ void LayOut(window::DialogState& state, Fbox& form, Toolkit& toolkit) {
 
 }  // namespace
 
-void RunLayoutPass(window::DialogState& state, Fbox& form, Toolkit& toolkit) noexcept {
+void RunLayoutPass(LayoutRecord& state, Fbox& form, Toolkit& toolkit) noexcept {
   try {
     LayOut(state, form, toolkit);
   } catch (const std::exception&) {

@@ -8,13 +8,14 @@
 
 #include "core/variant.h"
 #include "form/fbox.h"
+#include "form/layout.h"
 
 namespace brivet::window {
 
-struct DialogState {
+// The layout's share of the record (ButtonCount, TextBoxCount, FormWidth,
+// FormHeight, HeaderHeight, CaptionWidth, HasHeader) is its base.
+struct DialogState : form::LayoutRecord {
   std::unique_ptr<form::Fbox> form;  // empty until first needed
-  int16_t ButtonCount = 0;
-  int16_t TextBoxCount = 0;
   int16_t ResponseCode = 0;
   bool MultiLine = false;
   Variant ResponseText1;
@@ -24,11 +25,6 @@ struct DialogState {
   int32_t TextBoxHeight = 0;
   int32_t TwipsPerPixelX = 0;
   int32_t TwipsPerPixelY = 0;
-  int32_t FormWidth = 0;
-  int32_t FormHeight = 0;
-  int32_t HeaderHeight = 0;
-  int32_t CaptionWidth = 0;
-  bool HasHeader = false;
   bool PersistFlag = false;
 
   // Discarded form instances whose windows may still be on the call stack
