@@ -27,7 +27,7 @@ class Choosers {
   // title absent: no title line. Returns the item's file-system path.
   virtual std::optional<Text> BrowseFolder(const std::optional<Text>& title, int max_path) = 0;
   // Custom colours part expanded, no initial colour; 0x00BBGGRR on success.
-  virtual std::optional<int32_t> ChooseColor() = 0;
+  virtual std::optional<int32_t> PickColor() = 0;
 };
 
 // Profile-file operations on a named file.

@@ -15,7 +15,7 @@ class UnavailableChoosers final : public Choosers {
   std::optional<Text> BrowseFolder(const std::optional<Text>&, int) override {
     throw Error(Fault::NotAvailableYet);
   }
-  std::optional<int32_t> ChooseColor() override { throw Error(Fault::NotAvailableYet); }
+  std::optional<int32_t> PickColor() override { throw Error(Fault::NotAvailableYet); }
 };
 
 class UnavailableProfile final : public Profile {

@@ -66,11 +66,14 @@ class Window {
   // The answer.
   Variant Response(Variant& stext1, Variant& stext2, Variant& slist);
 
-  // Settings and sound.
+  // Settings and sound. (Windows headers define PlaySound as a macro.)
   Variant GetInfo(Variant& vsect, Variant& vlin, Variant& vval);
   Variant SaveInfo(Variant& vsect, Variant& vlin, Variant& vval);
   Variant DeleteInfo(Variant& vsect, Variant& vlin);
+#pragma push_macro("PlaySound")
+#undef PlaySound
   void PlaySound(Variant& vfil);
+#pragma pop_macro("PlaySound")
 
  private:
   Text window_text_;

@@ -226,69 +226,92 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
       return S_OK;
     });
   }
-  STDMETHODIMP put_Title(VARIANT* a) override { return Slot(2, {a}); }
-  STDMETHODIMP put_Caption(VARIANT* a) override { return Slot(3, {a}); }
-  STDMETHODIMP put_Picture(VARIANT* a) override { return Slot(4, {a}); }
+  STDMETHODIMP put_Title(VARIANT* a) override { return Put<"Title">(a); }
+  STDMETHODIMP put_Caption(VARIANT* a) override { return Put<"Caption">(a); }
+  STDMETHODIMP put_Picture(VARIANT* a) override { return Put<"Picture">(a); }
   STDMETHODIMP put_ShowTextBox(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d) override {
-    return Slot(5, {a, b, c, d});
+    return Put<"ShowTextBox">(a, b, c, d);
   }
-  STDMETHODIMP put_Text1Caption(VARIANT* a) override { return Slot(6, {a}); }
-  STDMETHODIMP put_Text2Caption(VARIANT* a) override { return Slot(7, {a}); }
-  STDMETHODIMP put_Text1Text(VARIANT* a) override { return Slot(8, {a}); }
-  STDMETHODIMP put_Text2Text(VARIANT* a) override { return Slot(9, {a}); }
-  STDMETHODIMP put_TextFontLarge(VARIANT* a) override { return Slot(10, {a}); }
-  STDMETHODIMP put_TextFontBold(VARIANT* a) override { return Slot(11, {a}); }
-  STDMETHODIMP Text1Select(VARIANT* a, VARIANT* b) override { return Slot(12, {a, b}); }
-  STDMETHODIMP put_ShowButtons(VARIANT* a) override { return Slot(13, {a}); }
-  STDMETHODIMP put_Button1Caption(VARIANT* a) override { return Slot(14, {a}); }
-  STDMETHODIMP put_Button2Caption(VARIANT* a) override { return Slot(15, {a}); }
-  STDMETHODIMP put_Button3Caption(VARIANT* a) override { return Slot(16, {a}); }
-  STDMETHODIMP put_ButtonColor(VARIANT* a) override { return Slot(17, {a}); }
-  STDMETHODIMP put_WindowColor(VARIANT* a) override { return Slot(18, {a}); }
-  STDMETHODIMP put_TextColor(VARIANT* a) override { return Slot(19, {a}); }
-  STDMETHODIMP Show() override { return Slot(20, {}); }
-  STDMETHODIMP Hide() override { return Slot(21, {}); }
-  STDMETHODIMP put_Persist(VARIANT* a) override { return Slot(22, {a}); }
-  STDMETHODIMP Reset() override { return Slot(23, {}); }
-  STDMETHODIMP ShowList() override { return Slot(24, {}); }
-  STDMETHODIMP ClearList() override { return Slot(25, {}); }
-  STDMETHODIMP LoadList(VARIANT* a) override { return Slot(26, {a}); }
-  STDMETHODIMP GetList(VARIANT* r) override { return Slot(27, {}, r); }
-  STDMETHODIMP AddToList(VARIANT* a) override { return Slot(28, {a}); }
-  STDMETHODIMP RemoveSelListItem(VARIANT* r) override { return Slot(29, {}, r); }
-  STDMETHODIMP ChooseFileOpen(VARIANT* r) override { return Slot(30, {}, r); }
-  STDMETHODIMP ChooseFileSave(VARIANT* r) override { return Slot(31, {}, r); }
-  STDMETHODIMP ChooseFolder(VARIANT* a, VARIANT* r) override { return Slot(32, {a}, r); }
+  STDMETHODIMP put_Text1Caption(VARIANT* a) override { return Put<"Text1Caption">(a); }
+  STDMETHODIMP put_Text2Caption(VARIANT* a) override { return Put<"Text2Caption">(a); }
+  STDMETHODIMP put_Text1Text(VARIANT* a) override { return Put<"Text1Text">(a); }
+  STDMETHODIMP put_Text2Text(VARIANT* a) override { return Put<"Text2Text">(a); }
+  STDMETHODIMP put_TextFontLarge(VARIANT* a) override { return Put<"TextFontLarge">(a); }
+  STDMETHODIMP put_TextFontBold(VARIANT* a) override { return Put<"TextFontBold">(a); }
+  STDMETHODIMP Text1Select(VARIANT* a, VARIANT* b) override { return Run<"Text1Select">(a, b); }
+  STDMETHODIMP put_ShowButtons(VARIANT* a) override { return Put<"ShowButtons">(a); }
+  STDMETHODIMP put_Button1Caption(VARIANT* a) override { return Put<"Button1Caption">(a); }
+  STDMETHODIMP put_Button2Caption(VARIANT* a) override { return Put<"Button2Caption">(a); }
+  STDMETHODIMP put_Button3Caption(VARIANT* a) override { return Put<"Button3Caption">(a); }
+  STDMETHODIMP put_ButtonColor(VARIANT* a) override { return Put<"ButtonColor">(a); }
+  STDMETHODIMP put_WindowColor(VARIANT* a) override { return Put<"WindowColor">(a); }
+  STDMETHODIMP put_TextColor(VARIANT* a) override { return Put<"TextColor">(a); }
+  STDMETHODIMP Show() override { return Run<"Show">(); }
+  STDMETHODIMP Hide() override { return Run<"Hide">(); }
+  STDMETHODIMP put_Persist(VARIANT* a) override { return Put<"Persist">(a); }
+  STDMETHODIMP Reset() override { return Run<"Reset">(); }
+  STDMETHODIMP ShowList() override { return Run<"ShowList">(); }
+  STDMETHODIMP ClearList() override { return Run<"ClearList">(); }
+  STDMETHODIMP LoadList(VARIANT* a) override { return Run<"LoadList">(a); }
+  STDMETHODIMP GetList(VARIANT* r) override { return Get<"GetList">(r); }
+  STDMETHODIMP AddToList(VARIANT* a) override { return Run<"AddToList">(a); }
+  STDMETHODIMP RemoveSelListItem(VARIANT* r) override { return Get<"RemoveSelListItem">(r); }
+  STDMETHODIMP ChooseFileOpen(VARIANT* r) override { return Get<"ChooseFileOpen">(r); }
+  STDMETHODIMP ChooseFileSave(VARIANT* r) override { return Get<"ChooseFileSave">(r); }
+  STDMETHODIMP ChooseFolder(VARIANT* a, VARIANT* r) override { return Get<"ChooseFolder">(r, a); }
   STDMETHODIMP ChooseColorRGB(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
-    return Slot(33, {a, b, c}, r);
+    return Get<"ChooseColorRGB">(r, a, b, c);
   }
-  STDMETHODIMP ChooseColorHex(VARIANT* r) override { return Slot(34, {}, r); }
+  STDMETHODIMP ChooseColorHex(VARIANT* r) override { return Get<"ChooseColorHex">(r); }
   STDMETHODIMP Response(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
-    return Slot(35, {a, b, c}, r);
+    return Get<"Response">(r, a, b, c);
   }
   STDMETHODIMP GetInfo(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
-    return Slot(36, {a, b, c}, r);
+    return Get<"GetInfo">(r, a, b, c);
   }
   STDMETHODIMP SaveInfo(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* r) override {
-    return Slot(37, {a, b, c}, r);
+    return Get<"SaveInfo">(r, a, b, c);
   }
   STDMETHODIMP DeleteInfo(VARIANT* a, VARIANT* b, VARIANT* r) override {
-    return Slot(38, {a, b}, r);
+    return Get<"DeleteInfo">(r, a, b);
   }
-  STDMETHODIMP PlaySound(VARIANT* a) override { return Slot(39, {a}); }
+  STDMETHODIMP PlaySound(VARIANT* a) override { return Run<"PlaySound">(a); }
 
   std::unique_ptr<window::Window> logic_;
 
  private:
-  // Calls member `index` of the table with the caller's in/out arguments;
+  // Each entry of the virtual table names its member; the member's place
+  // in the table is found by that name at compile time, and the entry's
+  // arguments are checked against the member's parameters there too.
+  template <dispatch::MemberName Name, typename... Args>
+  HRESULT Put(Args*... args) {
+    return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::PropertyPut), false>(
+        nullptr, args...);
+  }
+  template <dispatch::MemberName Name, typename... Args>
+  HRESULT Run(Args*... args) {
+    return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::Method), false>(nullptr,
+                                                                                      args...);
+  }
+  template <dispatch::MemberName Name, typename... Args>
+  HRESULT Get(VARIANT* result, Args*... args) {
+    return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::Method), true>(result,
+                                                                                     args...);
+  }
+
+  // Calls member `Index` of the table with the caller's in/out arguments;
   // an omitted optional arrives as a null pointer or the missing value.
-  HRESULT Slot(int index, std::initializer_list<VARIANT*> arguments, VARIANT* result = nullptr) {
-    const dispatch::Member& member = dispatch::Members()[static_cast<size_t>(index)];
-    if (member.has_result && !result) return E_POINTER;
+  template <int Index, bool HasResult, typename... Args>
+  HRESULT Entry(VARIANT* result, Args*... arguments) {
+    constexpr const dispatch::Member& member = dispatch::Members()[Index];
+    static_assert(member.param_count == sizeof...(Args), "the entry's arguments are the member's");
+    static_assert(member.has_result == HasResult, "the entry returns what the member returns");
+    if (HasResult && !result) return E_POINTER;
+    VARIANT* raw[sizeof...(Args) + 1] = {arguments..., nullptr};
     return Guarded([&]() -> HRESULT {
       Variant value;
       {
-        Arguments args(arguments.begin(), arguments.size());
+        Arguments args(raw, sizeof...(Args));
         std::array<Variant*, 4> slots{};
         for (size_t i = 0; i < args.values().size(); ++i) slots[i] = &args.values()[i];
         member.call(*logic_, slots.data(), &value);
