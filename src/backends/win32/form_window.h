@@ -108,8 +108,16 @@ class Win32FormWindow final : public form::FormWindow {
   void CreateControls(form::ControlId container, HWND parent);
   void CreateControl(const form::ControlTemplate& t, HWND parent);
 
+  // Raises an event of the sink while the window is live; a handler's error
+  // must not cross the window procedure.
   template <typename F>
-  void Raise(F&& event);
+  void Raise(F&& event) {
+    if (!life_->live) return;
+    try {
+      event(sink_);
+    } catch (...) {
+    }
+  }
   std::optional<LRESULT> ChildNotification(UINT msg, WPARAM wparam, LPARAM lparam);
   void PaintPane(HWND hwnd, const Control& c);
   void DrawButton(const DRAWITEMSTRUCT& item, const Control& c);
@@ -123,12 +131,17 @@ class Win32FormWindow final : public form::FormWindow {
   HWND TextBox(form::ControlId c) const;
   HWND List() const { return Ctl(form::ControlId::lbox).hwnd; }
   HBRUSH BackBrush(const Control& c) const;
+  HBRUSH FormBrush() const;
   HFONT FontOf(const Control& c) const;
   UniqueFont MakeFont(float points, bool bold) const;
 
   int PixelsX(float twips) const;
   int PixelsY(float twips) const;
-  RECT RectInParent(HWND child) const;
+  struct TwipsRect {
+    float left, top, width, height;
+  };
+  RECT RectInParent(HWND hwnd) const;
+  TwipsRect TwipsOf(HWND hwnd) const;
   void Place(HWND hwnd, const RECT& r);
   void SetFormSize(int width, int height);
 

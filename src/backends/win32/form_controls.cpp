@@ -1,0 +1,174 @@
+// The controls' content: captions, colours, texts, fonts, the selection,
+// the list and the picture.
+#include "form_window.h"
+
+#include <cmath>
+
+#include "form_window_detail.h"
+#include "picture_file.h"
+
+namespace brivet::win32 {
+
+using form::ControlId;
+using form::ControlKind;
+using namespace detail;
+
+// ---------------------------------------------------------------------------
+// Colours and captions
+
+void Win32FormWindow::SetBackColor(ControlId id, int32_t color) {
+  Control& c = Ctl(id);
+  UniqueBrush brush = BrushFor(color);
+  c.back = color;
+  c.back_brush = std::move(brush);
+  // A frame's children include the image, which shows the frame's colour.
+  RedrawWindow(c.hwnd, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | (c.kind == ControlKind::Frame ? RDW_ALLCHILDREN : 0));
+}
+
+void Win32FormWindow::SetForeColor(ControlId id, int32_t color) {
+  Control& c = Ctl(id);
+  c.fore = color;
+  InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+void Win32FormWindow::SetCaption(ControlId id, const Text& caption) {
+  const Control& c = Ctl(id);
+  if (c.kind != ControlKind::Frame && c.kind != ControlKind::Label && c.kind != ControlKind::Button)
+    throw Error::Toolkit("the control has no caption");
+  SetWindowTextOrThrow(c.hwnd, caption);
+  if (c.kind == ControlKind::Label) FitLabel(c);
+  InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+void Win32FormWindow::FitLabel(const Control& c) {
+  const Text text = WindowText(c.hwnd);
+  RECT r{0, 0, 0, 0};
+  {
+    WindowDc dc(c.hwnd);
+    SelectScope font(dc.get(), FontOf(c));
+    if (text.empty()) {
+      TEXTMETRICW tm{};
+      GetTextMetricsW(dc.get(), &tm);
+      r.bottom = tm.tmHeight;  // one empty line
+    } else {
+      DrawTextW(dc.get(), Wide(text), -1, &r, kLabelFormat | DT_CALCRECT);
+    }
+  }
+  if (!SetWindowPos(c.hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+    ThrowLastError("SetWindowPos");
+  InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+// ---------------------------------------------------------------------------
+// Text boxes
+
+Text Win32FormWindow::GetText(ControlId c) const { return WindowText(TextBox(c)); }
+
+void Win32FormWindow::SetText(ControlId c, const Text& text) { SetWindowTextOrThrow(TextBox(c), text); }
+
+void Win32FormWindow::SetFontSize(ControlId id, float points) {
+  if (!(points > 0 && points <= 2048)) throw Error(Fault::InvalidPropertyValue);
+  Control& c = Ctl(id);
+  c.font_points = points;
+  ApplyFont(c);
+}
+
+void Win32FormWindow::SetFontBold(ControlId id, bool bold) {
+  Control& c = Ctl(id);
+  c.font_bold = bold;
+  ApplyFont(c);
+}
+
+void Win32FormWindow::ApplyFont(Control& c) {
+  UniqueFont font = MakeFont(c.font_points, c.font_bold);
+  SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  c.font = std::move(font);  // the previous one is no longer selected anywhere
+  if (c.kind == ControlKind::Label) FitLabel(c);
+  InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+UniqueFont Win32FormWindow::MakeFont(float points, bool bold) const {
+  const int height = -static_cast<int>(std::lround(points * metrics_.dpi_y / 72.0));
+  UniqueFont font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, kDefaultFace));
+  if (!font) ThrowLastError("CreateFont");
+  return font;
+}
+
+void Win32FormWindow::SetSelStart(ControlId c, int32_t start) {
+  const HWND edit = TextBox(c);
+  if (start < 0) throw Error(Fault::InvalidPropertyValue);
+  SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start));
+  SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+}
+
+void Win32FormWindow::SetSelLength(ControlId c, int32_t length) {
+  const HWND edit = TextBox(c);
+  if (length < 0) throw Error(Fault::InvalidPropertyValue);
+  DWORD start = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  const auto end = static_cast<LPARAM>(std::min<int64_t>(int64_t{start} + length, INT_MAX));
+  SendMessageW(edit, EM_SETSEL, start, end);
+}
+
+HWND Win32FormWindow::TextBox(ControlId c) const {
+  if (!IsTextBox(Ctl(c).kind)) throw Error::Toolkit("the control is not a text box");
+  return Ctl(c).hwnd;
+}
+
+// ---------------------------------------------------------------------------
+// The list
+
+void Win32FormWindow::AddItem(const Text& entry) {
+  const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
+  if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
+}
+
+void Win32FormWindow::ClearList() { SendMessageW(List(), LB_RESETCONTENT, 0, 0); }
+
+int16_t Win32FormWindow::ListCount() const {
+  const LRESULT n = SendMessageW(List(), LB_GETCOUNT, 0, 0);
+  return static_cast<int16_t>(std::clamp<LRESULT>(n, 0, INT16_MAX));
+}
+
+Text Win32FormWindow::ListEntry(int16_t index) const {
+  const LRESULT length = SendMessageW(List(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (index < 0 || length == LB_ERR) return {};  // no such entry reads as empty
+  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(List(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+  return FromWide(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+}
+
+int16_t Win32FormWindow::ListIndex() const {
+  const LRESULT i = SendMessageW(List(), LB_GETCURSEL, 0, 0);
+  return i == LB_ERR ? int16_t{-1} : static_cast<int16_t>(i);
+}
+
+void Win32FormWindow::RemoveItem(int16_t index) {
+  if (index < 0 || SendMessageW(List(), LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR)
+    throw Error::InvalidCall();
+}
+
+// ---------------------------------------------------------------------------
+// The picture
+
+void Win32FormWindow::LoadPicture(const Text& path) {
+  const HWND image = Ctl(ControlId::im1).hwnd;
+  if (path.empty()) {  // no file: no picture
+    picture_.Reset();
+  } else {
+    picture_ = LoadPictureFile(path);  // the previous picture stays when this throws
+  }
+  InvalidateRect(image, nullptr, TRUE);
+}
+
+void Win32FormWindow::RefreshPicture() {
+  const HWND image = Ctl(ControlId::im1).hwnd;
+  InvalidateRect(image, nullptr, TRUE);
+  UpdateWindow(image);
+}
+
+}  // namespace brivet::win32

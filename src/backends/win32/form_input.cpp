@@ -1,0 +1,216 @@
+// The form's window procedures: messages of the form and its panes, child
+// notifications, and the keyboard handling a dialog manager would give.
+#include "form_window.h"
+
+#include "form_window_detail.h"
+
+namespace brivet::win32 {
+
+using form::ControlId;
+using form::ControlKind;
+using namespace detail;
+
+namespace {
+
+Win32FormWindow* OwnerOf(HWND hwnd) {
+  return reinterpret_cast<Win32FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// Common entry of both window procedures: attaches the owner at creation
+// and keeps every exception inside.
+template <LRESULT (Win32FormWindow::*Handler)(HWND, UINT, WPARAM, LPARAM)>
+LRESULT Route(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  Win32FormWindow* owner = OwnerOf(hwnd);
+  if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  if (!owner) return DefWindowProcW(hwnd, msg, wparam, lparam);
+  try {
+    return (owner->*Handler)(hwnd, msg, wparam, lparam);
+  } catch (...) {
+    if (msg == WM_PAINT) ValidateRect(hwnd, nullptr);  // or it comes back forever
+    return 0;
+  }
+}
+
+}  // namespace
+
+LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  return Route<&Win32FormWindow::FormMessage>(hwnd, msg, wparam, lparam);
+}
+
+LRESULT CALLBACK PaneWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  return Route<&Win32FormWindow::PaneMessage>(hwnd, msg, wparam, lparam);
+}
+
+Win32FormWindow* Win32FormWindow::FromFormWindow(HWND hwnd) {
+  if (!hwnd || GetWindowLongPtrW(hwnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&FormWindowProc))
+    return nullptr;
+  return OwnerOf(hwnd);
+}
+
+void DispatchWindowMessage(MSG& msg) {
+  if (msg.hwnd) {
+    if (Win32FormWindow* form = Win32FormWindow::FromFormWindow(GetAncestor(msg.hwnd, GA_ROOT))) {
+      if (form->PreTranslate(msg)) return;
+    }
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+LRESULT Win32FormWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd, &r);
+      FillRect(reinterpret_cast<HDC>(wparam), &r, FormBrush());
+      return 1;
+    }
+    case WM_SIZE: {
+      if (wparam == SIZE_MINIMIZED) return 0;
+      RECT r;
+      GetWindowRect(hwnd, &r);
+      const SIZE size{r.right - r.left, r.bottom - r.top};
+      if (size.cx == last_size_.cx && size.cy == last_size_.cy) return 0;
+      last_size_ = size;
+      Raise([](form::FormEventSink& s) { s.OnResize(); });
+      return 0;
+    }
+    case WM_CLOSE:
+      Raise([](form::FormEventSink& s) { s.OnCloseRequest(); });
+      return 0;  // the form decides; the window is never destroyed here
+    case WM_ACTIVATE: {
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd, focus)) saved_focus_ = focus;
+        return 0;
+      }
+      if (HIWORD(wparam)) return 0;  // minimised
+      HWND target = saved_focus_ && IsChild(hwnd, saved_focus_) && Focusable(saved_focus_)
+                        ? saved_focus_
+                        : FirstFocusable();
+      SetFocus(target ? target : hwnd);
+      return 0;
+    }
+    case WM_SETFOCUS:
+      if (HWND target = FirstFocusable()) SetFocus(target);
+      return 0;
+    case WM_NCDESTROY:
+      life_->alive = false;  // a modal loop waiting for this window ends
+      window_.release();     // gone already; nothing left to destroy
+      break;
+    default:
+      if (auto handled = ChildNotification(msg, wparam, lparam)) return *handled;
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+LRESULT Win32FormWindow::PaneMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  const auto id = ControlOfId(GetDlgCtrlID(hwnd));
+  if (!id) return DefWindowProcW(hwnd, msg, wparam, lparam);
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT fills the whole client area
+    case WM_PAINT:
+      PaintPane(hwnd, Ctl(*id));
+      return 0;
+    default:
+      // Frames pass their children's notifications on.
+      if (auto handled = ChildNotification(msg, wparam, lparam)) return *handled;
+      break;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+std::optional<LRESULT> Win32FormWindow::ChildNotification(UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_COMMAND: {
+      const WORD code = HIWORD(wparam);
+      const Control* c = ControlOfWindow(reinterpret_cast<HWND>(lparam));
+      // An owner-drawn button reports the second click of a double click as
+      // BN_DOUBLECLICKED: each click is a click.
+      if (c && c->kind == ControlKind::Button && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
+        const int index = form::TemplateOf(c->id).button_index;
+        Raise([index](form::FormEventSink& s) { s.OnButtonClick(index); });
+      }
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+      const Control* c = ControlOfWindow(item->hwndItem);
+      if (item->CtlType != ODT_BUTTON || !c || c->kind != ControlKind::Button) return std::nullopt;
+      DrawButton(*item, *c);
+      return TRUE;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: {
+      // Text boxes and the list keep the system colours unless given their own.
+      const Control* c = ControlOfWindow(reinterpret_cast<HWND>(lparam));
+      if (!c || (c->back == form::kNoColor && c->fore == form::kNoColor)) return std::nullopt;
+      const auto dc = reinterpret_cast<HDC>(wparam);
+      SetTextColor(dc, Resolve(c->fore, COLOR_WINDOWTEXT));
+      SetBkColor(dc, Resolve(c->back, COLOR_WINDOW));
+      return reinterpret_cast<LRESULT>(c->back_brush ? c->back_brush.get() : GetSysColorBrush(COLOR_WINDOW));
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+bool Win32FormWindow::PreTranslate(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  if (msg.wParam == VK_TAB) {
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    MoveFocus(GetKeyState(VK_SHIFT) < 0);
+    return true;
+  }
+  if (msg.wParam == VK_RETURN) {
+    // Owner-drawn buttons get no help from the dialog manager: Enter on a
+    // focused button clicks it, once per press.
+    const Control* c = ControlOfWindow(msg.hwnd);
+    if (!c || c->kind != ControlKind::Button) return false;
+    const bool repeat = (msg.lParam & (1 << 30)) != 0;
+    if (!repeat)
+      SendMessageW(GetParent(msg.hwnd), WM_COMMAND, MAKEWPARAM(ControlWindowId(c->id), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(msg.hwnd));
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// Focus
+
+bool Win32FormWindow::Focusable(HWND hwnd) const { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
+
+HWND Win32FormWindow::FirstFocusable() const {
+  for (ControlId id : tab_order_)
+    if (Focusable(Ctl(id).hwnd)) return Ctl(id).hwnd;
+  return nullptr;
+}
+
+void Win32FormWindow::MoveFocus(bool backwards) {
+  const HWND focus = GetFocus();
+  const int n = static_cast<int>(tab_order_.size());
+  int current = -1;
+  for (int i = 0; i < n; ++i) {
+    const HWND h = Ctl(tab_order_[i]).hwnd;
+    if (h == focus || IsChild(h, focus)) current = i;
+  }
+  const int start = current >= 0 ? current : (backwards ? 0 : n - 1);
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((start + (backwards ? -step : step)) % n + n) % n;
+    const Control& c = Ctl(tab_order_[i]);
+    if (!Focusable(c.hwnd)) continue;
+    SetFocus(c.hwnd);
+    if (IsTextBox(c.kind)) SendMessageW(c.hwnd, EM_SETSEL, 0, -1);  // as dialogs do
+    return;
+  }
+}
+
+}  // namespace brivet::win32
