@@ -4,16 +4,43 @@
 // Units: positions and sizes are single-precision twips. The form's Top,
 // Width and Height are those of its outer frame; a control's Left and Top
 // are relative to its container. Colours are 0x00BBGGRR values.
-// Every failing operation throws brivet::Error.
+// Every failing operation throws brivet::Error; on bad input every backend
+// throws the same error, as stated beside each operation:
+//   - a position that is not finite, or a size that is negative or not
+//     finite: InvalidPropertyValue (380); nothing changes;
+//   - an operation on a control of the wrong kind (a text on a frame, a
+//     caption on a text box): InvalidCall (5).
+// Backends may round what they keep (to whole pixels, say) and limit huge
+// values to what the platform can hold.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
+#include <span>
 
+#include "core/error.h"
 #include "core/variant.h"
 #include "form/controls.h"
 
 namespace brivet::form {
+
+// The most entries the list box holds: its counts and positions are 16-bit.
+inline constexpr int kMaxListEntries = 32767;
+
+// The checks every backend applies to requested geometry and fonts.
+inline float CheckedPosition(float twips) {
+  if (!std::isfinite(twips)) throw Error(Fault::InvalidPropertyValue);
+  return twips;
+}
+inline float CheckedSize(float twips) {
+  if (!(CheckedPosition(twips) >= 0)) throw Error(Fault::InvalidPropertyValue);
+  return twips;
+}
+inline float CheckedFontSize(float points) {
+  if (!(points > 0 && points <= 2048)) throw Error(Fault::InvalidPropertyValue);
+  return points;
+}
 
 // Events a form window raises; implemented by the form instance that owns it.
 // Handlers run on the form's thread, possibly nested inside a toolkit call
@@ -65,28 +92,47 @@ class FormWindow {
   virtual void SetForeColor(ControlId c, int32_t color) = 0;
 
   // Frames (drawn heading), labels (measure themselves: width of the longest
-  // line, height of all lines, no word wrap) and buttons.
+  // line, height of all lines, no word wrap) and buttons; InvalidCall for
+  // any other control.
   virtual void SetCaption(ControlId c, const Text& caption) = 0;
 
-  // Text boxes.
-  virtual Text GetText(ControlId c) const = 0;
-  virtual void SetText(ControlId c, const Text& text) = 0;
+  // Fonts, on any control; a size outside (0, 2048] points is refused (380).
+  virtual float FontSize(ControlId c) const = 0;
+  virtual bool FontBold(ControlId c) const = 0;
   virtual void SetFontSize(ControlId c, float points) = 0;
   virtual void SetFontBold(ControlId c, bool bold) = 0;
-  virtual void SetSelStart(ControlId c, int32_t start) = 0;    // throws when refused
-  virtual void SetSelLength(ControlId c, int32_t length) = 0;  // throws when refused
 
-  // The list box (lbox). Positions are 0-based; -1 means no selection.
+  // Text boxes (T1, T1M, T2); InvalidCall for any other control. Texts keep
+  // every character, line breaks and characters outside any code page
+  // included. The selection counts characters: a negative start or length
+  // is refused (380), one beyond the text ends at the text's end.
+  virtual Text GetText(ControlId c) const = 0;
+  virtual void SetText(ControlId c, const Text& text) = 0;
+  virtual int32_t SelStart(ControlId c) const = 0;
+  virtual int32_t SelLength(ControlId c) const = 0;
+  virtual void SetSelStart(ControlId c, int32_t start) = 0;    // keeps no selection length
+  virtual void SetSelLength(ControlId c, int32_t length) = 0;  // from the current start
+
+  // The list box (lbox): entries in the order appended. Positions are
+  // 0-based; -1 means no selection. A position with no entry is refused
+  // (InvalidCall). Appending to a full list (kMaxListEntries) raises
+  // OutOfMemory and appends nothing more; the entries before stay.
   virtual void AddItem(const Text& entry) = 0;
+  // Appends the entries first to last, without repainting per entry.
+  virtual void AddItems(std::span<const Text> entries) = 0;
   virtual void ClearList() = 0;
   virtual int16_t ListCount() const = 0;
   virtual Text ListEntry(int16_t index) const = 0;
   virtual int16_t ListIndex() const = 0;
   virtual void RemoveItem(int16_t index) = 0;
 
-  // The image control (im1): loads a BMP, JPG, ICO or GIF file, throws for a
-  // file that is no readable picture (the previous picture stays).
+  // The image control (im1). LoadPicture reads a BMP, JPG, ICO or GIF file,
+  // whatever its name; the empty path removes the picture. A missing file
+  // raises FileNotFound (53), one that cannot be read PathFileAccess (75),
+  // one that holds no readable picture InvalidPicture (481); on any error
+  // the previous picture stays.
   virtual void LoadPicture(const Text& path) = 0;
+  virtual bool HasPicture() const = 0;
   virtual void RefreshPicture() = 0;
 };
 

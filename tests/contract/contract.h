@@ -69,6 +69,10 @@ inline int ErrorNumberOf(const std::function<void()>& body) {
   return 0;
 }
 
+inline void ExpectSuccess(Checker& c, std::string_view what, const std::function<void()>& body) {
+  ExpectEqual(c, what, 0, ErrorNumberOf(body));
+}
+
 inline void ExpectError(Checker& c, std::string_view what, Fault expected,
                         const std::function<void()>& body) {
   ExpectEqual(c, what, Error(expected).number(), ErrorNumberOf(body));

@@ -3,6 +3,8 @@
 
 #include "file_system_contract.h"
 #include "file_system_headless.h"
+#include "toolkit_contract.h"
+#include "toolkit_headless.h"
 
 namespace brivet::testing {
 namespace {
@@ -21,6 +23,12 @@ TEST(Contracts, HeadlessFileSystem) {
   headless::HeadlessFileSystemFactory factory;
   contract::FileSystemContract(checker, factory, Scratch("fs"));
   EXPECT_EQ(factory.live_objects, 0);
+}
+
+TEST(Contracts, HeadlessToolkit) {
+  GTestChecker checker;
+  headless::HeadlessToolkit toolkit;
+  contract::ToolkitContract(checker, toolkit, Scratch("toolkit"));
 }
 
 }  // namespace

@@ -6,15 +6,14 @@
 
 namespace brivet::headless {
 
-namespace {
-
-std::filesystem::path PathOf(const Text& text) {
-  // Windows separators are accepted as well, so paths read the same.
+std::filesystem::path NativePath(const Text& text) {
   std::u16string native = text;
   for (char16_t& c : native)
     if (c == u'\\') c = u'/';
   return std::filesystem::path(native);
 }
+
+namespace {
 
 class HeadlessFileSystem final : public services::FileSystem {
  public:
@@ -25,7 +24,7 @@ class HeadlessFileSystem final : public services::FileSystem {
 
   bool FileExists(const Text& path) override {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(PathOf(path), ec);
+    return !path.empty() && std::filesystem::is_regular_file(NativePath(path), ec);
   }
 
   Text GetExtensionName(const Text& path) override { return services::ExtensionOf(path); }
@@ -37,7 +36,7 @@ class HeadlessFileSystem final : public services::FileSystem {
   }
 
   void CreateEmptyTextFile(const Text& path) override {
-    const std::filesystem::path target = PathOf(path);
+    const std::filesystem::path target = NativePath(path);
     std::ofstream file(target, std::ios::binary | std::ios::trunc);
     if (file) return;
     std::error_code ec;

@@ -8,6 +8,10 @@
 
 namespace brivet::headless {
 
+// A script's path as a native one; Windows separators are accepted as well,
+// so paths read the same on both backends.
+std::filesystem::path NativePath(const Text& text);
+
 class HeadlessFileSystemFactory final : public services::FileSystemFactory {
  public:
   std::unique_ptr<services::FileSystem> Create() override;

@@ -2,26 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <utility>
 
 #include "core/error.h"
+#include "file_system_headless.h"
 
 namespace brivet::headless {
 
 using form::ControlId;
 
-namespace {
-
-float Checked(float twips) {
-  if (!std::isfinite(twips)) throw Error(Fault::InvalidPropertyValue);
-  return twips;
-}
-
-float NonNegative(float twips) {
-  if (Checked(twips) < 0) throw Error(Fault::InvalidPropertyValue);
-  return twips;
-}
-
-}  // namespace
+using form::CheckedPosition;
+using form::CheckedSize;
 
 std::unique_ptr<form::FormWindow> HeadlessToolkit::CreateForm(form::FormEventSink& sink) {
   ++forms_created;
@@ -51,29 +44,44 @@ void HeadlessForm::Resized() {
   sink_.OnResize();
 }
 
-void HeadlessForm::SetTop(float twips) { top_ = Checked(twips); }
+void HeadlessForm::SetTop(float twips) { top_ = CheckedPosition(twips); }
 
 void HeadlessForm::SetWidth(float twips) {
-  if (NonNegative(twips) == width_) return;
+  if (CheckedSize(twips) == width_) return;
   width_ = twips;
   Resized();
 }
 
 void HeadlessForm::SetHeight(float twips) {
-  if (NonNegative(twips) == height_) return;
+  if (CheckedSize(twips) == height_) return;
   height_ = twips;
   Resized();
 }
 
-void HeadlessForm::SetLeft(ControlId c, float twips) { at(c).left = Checked(twips); }
-void HeadlessForm::SetTop(ControlId c, float twips) { at(c).top = Checked(twips); }
-void HeadlessForm::SetWidth(ControlId c, float twips) { at(c).width = NonNegative(twips); }
-void HeadlessForm::SetHeight(ControlId c, float twips) { at(c).height = NonNegative(twips); }
+void HeadlessForm::SetLeft(ControlId c, float twips) { at(c).left = CheckedPosition(twips); }
+void HeadlessForm::SetTop(ControlId c, float twips) { at(c).top = CheckedPosition(twips); }
+void HeadlessForm::SetWidth(ControlId c, float twips) { at(c).width = CheckedSize(twips); }
+void HeadlessForm::SetHeight(ControlId c, float twips) { at(c).height = CheckedSize(twips); }
+
+ControlState& HeadlessForm::box(ControlId c) {
+  return const_cast<ControlState&>(std::as_const(*this).box(c));
+}
+
+const ControlState& HeadlessForm::box(ControlId c) const {
+  const form::ControlKind kind = form::TemplateOf(c).kind;
+  if (kind != form::ControlKind::TextBox && kind != form::ControlKind::MultiLineTextBox)
+    throw Error::InvalidCall();
+  return at(c);
+}
 
 void HeadlessForm::SetCaption(ControlId c, const Text& caption) {
+  const form::ControlKind kind = form::TemplateOf(c).kind;
+  if (kind != form::ControlKind::Frame && kind != form::ControlKind::Label &&
+      kind != form::ControlKind::Button)
+    throw Error::InvalidCall();
   ControlState& state = at(c);
   state.caption = caption;
-  if (form::TemplateOf(c).kind != form::ControlKind::Label) return;
+  if (kind != form::ControlKind::Label) return;
   // A label measures its text: the longest line wide, all lines high.
   size_t longest = 0, line = 0, lines = 1;
   for (size_t i = 0; i < caption.size(); ++i) {
@@ -92,19 +100,33 @@ void HeadlessForm::SetCaption(ControlId c, const Text& caption) {
   state.height = float(lines) * HeadlessToolkit::kLineHeight;
 }
 
+void HeadlessForm::SetText(ControlId c, const Text& text) {
+  ControlState& state = box(c);
+  state.text = text;
+  state.sel_start = state.sel_length = 0;  // a new text starts with the caret at its start
+}
+
 void HeadlessForm::SetSelStart(ControlId c, int32_t start) {
+  ControlState& state = box(c);
   if (start < 0) throw Error(Fault::InvalidPropertyValue);
-  at(c).sel_start = start;
+  state.sel_start = std::min(start, static_cast<int32_t>(state.text.size()));
+  state.sel_length = 0;
 }
 
 void HeadlessForm::SetSelLength(ControlId c, int32_t length) {
+  ControlState& state = box(c);
   if (length < 0) throw Error(Fault::InvalidPropertyValue);
-  at(c).sel_length = length;
+  state.sel_length = std::min(length, static_cast<int32_t>(state.text.size()) - state.sel_start);
 }
 
 void HeadlessForm::AddItem(const Text& entry) {
-  if (entries_.size() >= 32767) throw Error(Fault::OutOfMemory);
+  if (entries_.size() >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
   entries_.push_back(entry);
+}
+
+void HeadlessForm::AddItems(std::span<const Text> entries) {
+  ++list_batches;
+  for (const Text& entry : entries) AddItem(entry);
 }
 
 void HeadlessForm::ClearList() {
@@ -125,10 +147,28 @@ void HeadlessForm::RemoveItem(int16_t index) {
   else if (list_index_ > index) --list_index_;
 }
 
+// A picture is a file that starts with the signature of a bitmap, JPEG,
+// GIF or icon file; the headless backend decodes nothing beyond that.
 void HeadlessForm::LoadPicture(const Text& path) {
-  // The headless file system decides what is a picture: a file whose content
-  // starts with a known picture signature. Tests name such files directly.
-  if (path.find(u"notapicture") != Text::npos)
+  if (path.empty()) {
+    picture.clear();
+    return;
+  }
+  namespace fs = std::filesystem;
+  const fs::path file = NativePath(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (!fs::exists(status)) throw Error(Fault::FileNotFound);
+  std::ifstream in(file, std::ios::binary);
+  if (fs::is_directory(status) || !in) throw Error(Fault::PathFileAccess);
+  unsigned char head[6] = {};
+  in.read(reinterpret_cast<char*>(head), sizeof head);
+  const auto starts = [&](std::initializer_list<unsigned char> signature) {
+    return static_cast<size_t>(in.gcount()) >= signature.size() &&
+           std::equal(signature.begin(), signature.end(), head);
+  };
+  if (!starts({'B', 'M'}) && !starts({0xFF, 0xD8, 0xFF}) && !starts({'G', 'I', 'F', '8'}) &&
+      !starts({0, 0, 1, 0}))
     throw Error(Fault::InvalidPicture);
   picture = path;
 }

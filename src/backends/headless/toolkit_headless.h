@@ -109,19 +109,27 @@ class HeadlessForm final : public form::FormWindow {
   void SetBackColor(form::ControlId c, int32_t color) override { at(c).back_color = color; }
   void SetForeColor(form::ControlId c, int32_t color) override { at(c).fore_color = color; }
   void SetCaption(form::ControlId c, const Text& caption) override;
-  Text GetText(form::ControlId c) const override { return at(c).text; }
-  void SetText(form::ControlId c, const Text& text) override { at(c).text = text; }
-  void SetFontSize(form::ControlId c, float points) override { at(c).font_size = points; }
+  float FontSize(form::ControlId c) const override { return at(c).font_size; }
+  bool FontBold(form::ControlId c) const override { return at(c).font_bold; }
+  void SetFontSize(form::ControlId c, float points) override {
+    at(c).font_size = form::CheckedFontSize(points);
+  }
   void SetFontBold(form::ControlId c, bool bold) override { at(c).font_bold = bold; }
+  Text GetText(form::ControlId c) const override { return box(c).text; }
+  void SetText(form::ControlId c, const Text& text) override;
+  int32_t SelStart(form::ControlId c) const override { return box(c).sel_start; }
+  int32_t SelLength(form::ControlId c) const override { return box(c).sel_length; }
   void SetSelStart(form::ControlId c, int32_t start) override;
   void SetSelLength(form::ControlId c, int32_t length) override;
   void AddItem(const Text& entry) override;
+  void AddItems(std::span<const Text> entries) override;
   void ClearList() override;
   int16_t ListCount() const override { return static_cast<int16_t>(entries_.size()); }
   Text ListEntry(int16_t index) const override;
   int16_t ListIndex() const override { return list_index_; }
   void RemoveItem(int16_t index) override;
   void LoadPicture(const Text& path) override;
+  bool HasPicture() const override { return !picture.empty(); }
   void RefreshPicture() override { ++picture_refreshes; }
 
   // Inspection for tests.
@@ -137,11 +145,15 @@ class HeadlessForm final : public form::FormWindow {
   int resize_events = 0;
   int shows = 0;
   int picture_refreshes = 0;
+  int list_batches = 0;  // AddItems calls
   Text picture;  // path of the picture shown, empty for none
 
  private:
   ControlState& at(form::ControlId c) { return controls_[static_cast<size_t>(c)]; }
   const ControlState& at(form::ControlId c) const { return controls_[static_cast<size_t>(c)]; }
+  // A text box's state; InvalidCall for any other control.
+  ControlState& box(form::ControlId c);
+  const ControlState& box(form::ControlId c) const;
   void Resized();
   void Play(const UserAction& action);
 

@@ -35,7 +35,7 @@ void Win32FormWindow::SetForeColor(ControlId id, int32_t color) {
 void Win32FormWindow::SetCaption(ControlId id, const Text& caption) {
   const Control& c = Ctl(id);
   if (c.kind != ControlKind::Frame && c.kind != ControlKind::Label && c.kind != ControlKind::Button)
-    throw Error::Toolkit("the control has no caption");
+    throw Error::InvalidCall();
   SetWindowTextOrThrow(c.hwnd, caption);
   if (c.kind == ControlKind::Label) FitLabel(c);
   InvalidateRect(c.hwnd, nullptr, TRUE);
@@ -68,10 +68,12 @@ Text Win32FormWindow::GetText(ControlId c) const { return WindowText(TextBox(c))
 
 void Win32FormWindow::SetText(ControlId c, const Text& text) { SetWindowTextOrThrow(TextBox(c), text); }
 
+float Win32FormWindow::FontSize(ControlId c) const { return Ctl(c).font_points; }
+bool Win32FormWindow::FontBold(ControlId c) const { return Ctl(c).font_bold; }
+
 void Win32FormWindow::SetFontSize(ControlId id, float points) {
-  if (!(points > 0 && points <= 2048)) throw Error(Fault::InvalidPropertyValue);
   Control& c = Ctl(id);
-  c.font_points = points;
+  c.font_points = form::CheckedFontSize(points);
   ApplyFont(c);
 }
 
@@ -98,6 +100,15 @@ UniqueFont Win32FormWindow::MakeFont(float points, bool bold) const {
   return font;
 }
 
+Win32FormWindow::Selection Win32FormWindow::SelectionOf(ControlId c) const {
+  DWORD start = 0, end = 0;
+  SendMessageW(TextBox(c), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<int32_t>(start), static_cast<int32_t>(end - start)};
+}
+
+int32_t Win32FormWindow::SelStart(ControlId c) const { return SelectionOf(c).start; }
+int32_t Win32FormWindow::SelLength(ControlId c) const { return SelectionOf(c).length; }
+
 void Win32FormWindow::SetSelStart(ControlId c, int32_t start) {
   const HWND edit = TextBox(c);
   if (start < 0) throw Error(Fault::InvalidPropertyValue);
@@ -115,7 +126,7 @@ void Win32FormWindow::SetSelLength(ControlId c, int32_t length) {
 }
 
 HWND Win32FormWindow::TextBox(ControlId c) const {
-  if (!IsTextBox(Ctl(c).kind)) throw Error::Toolkit("the control is not a text box");
+  if (!IsTextBox(Ctl(c).kind)) throw Error::InvalidCall();
   return Ctl(c).hwnd;
 }
 
@@ -123,8 +134,28 @@ HWND Win32FormWindow::TextBox(ControlId c) const {
 // The list
 
 void Win32FormWindow::AddItem(const Text& entry) {
+  // The list box itself holds more; counts and positions here are 16-bit.
+  if (SendMessageW(List(), LB_GETCOUNT, 0, 0) >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
   const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
   if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
+}
+
+void Win32FormWindow::AddItems(std::span<const Text> entries) {
+  const HWND list = List();
+  // Room for all entries at once, and one repaint at the end rather than
+  // one per entry.
+  size_t chars = 0;
+  for (const Text& e : entries) chars += e.size() + 1;
+  SendMessageW(list, LB_INITSTORAGE, entries.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  struct RedrawAgain {
+    HWND list;
+    ~RedrawAgain() {
+      SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(list, nullptr, TRUE);
+    }
+  } redraw{list};
+  for (const Text& e : entries) AddItem(e);
 }
 
 void Win32FormWindow::ClearList() { SendMessageW(List(), LB_RESETCONTENT, 0, 0); }
@@ -136,7 +167,7 @@ int16_t Win32FormWindow::ListCount() const {
 
 Text Win32FormWindow::ListEntry(int16_t index) const {
   const LRESULT length = SendMessageW(List(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (index < 0 || length == LB_ERR) return {};  // no such entry reads as empty
+  if (index < 0 || length == LB_ERR) throw Error::InvalidCall();
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
   const LRESULT got = SendMessageW(List(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
   return FromWide(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
@@ -164,6 +195,8 @@ void Win32FormWindow::LoadPicture(const Text& path) {
   }
   InvalidateRect(image, nullptr, TRUE);
 }
+
+bool Win32FormWindow::HasPicture() const { return picture_ != nullptr; }
 
 void Win32FormWindow::RefreshPicture() {
   const HWND image = Ctl(ControlId::im1).hwnd;

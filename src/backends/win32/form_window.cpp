@@ -14,10 +14,10 @@ using namespace detail;
 
 namespace {
 
+// Whole pixels, limited to what a window position can hold.
 int RoundPixels(float twips, float twips_per_pixel) {
   const double px = std::round(static_cast<double>(twips) / twips_per_pixel);
-  if (!(px > -32768.0)) return -32768;  // also NaN
-  return px < 32767.0 ? static_cast<int>(px) : 32767;
+  return static_cast<int>(std::clamp(px, -32768.0, 32767.0));
 }
 
 }  // namespace
@@ -177,6 +177,7 @@ float Win32FormWindow::Width() const { return TwipsOf(window_.get()).width; }
 float Win32FormWindow::Height() const { return TwipsOf(window_.get()).height; }
 
 void Win32FormWindow::SetTop(float twips) {
+  form::CheckedPosition(twips);
   const RECT r = RectInParent(window_.get());
   if (!SetWindowPos(window_.get(), nullptr, r.left, PixelsY(twips), 0, 0,
                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
@@ -184,11 +185,13 @@ void Win32FormWindow::SetTop(float twips) {
 }
 
 void Win32FormWindow::SetWidth(float twips) {
+  form::CheckedSize(twips);
   const RECT r = RectInParent(window_.get());
   SetFormSize(PixelsX(twips), r.bottom - r.top);
 }
 
 void Win32FormWindow::SetHeight(float twips) {
+  form::CheckedSize(twips);
   const RECT r = RectInParent(window_.get());
   SetFormSize(r.right - r.left, PixelsY(twips));
 }
@@ -202,8 +205,6 @@ void Win32FormWindow::SetBackColor(int32_t color) {
 }
 
 void Win32FormWindow::SetFormSize(int width, int height) {
-  width = std::max(width, 0);
-  height = std::max(height, 0);
   const RECT r = RectInParent(window_.get());
   if (width == r.right - r.left && height == r.bottom - r.top) return;  // no change, no event
   // WM_SIZE, and with it OnResize, arrives before SetWindowPos returns.
@@ -220,26 +221,30 @@ float Win32FormWindow::Width(ControlId c) const { return TwipsOf(Ctl(c).hwnd).wi
 float Win32FormWindow::Height(ControlId c) const { return TwipsOf(Ctl(c).hwnd).height; }
 
 void Win32FormWindow::SetLeft(ControlId c, float twips) {
+  form::CheckedPosition(twips);
   RECT r = RectInParent(Ctl(c).hwnd);
   OffsetRect(&r, PixelsX(twips) - r.left, 0);
   Place(Ctl(c).hwnd, r);
 }
 
 void Win32FormWindow::SetTop(ControlId c, float twips) {
+  form::CheckedPosition(twips);
   RECT r = RectInParent(Ctl(c).hwnd);
   OffsetRect(&r, 0, PixelsY(twips) - r.top);
   Place(Ctl(c).hwnd, r);
 }
 
 void Win32FormWindow::SetWidth(ControlId c, float twips) {
+  form::CheckedSize(twips);
   RECT r = RectInParent(Ctl(c).hwnd);
-  r.right = r.left + std::max(PixelsX(twips), 0);
+  r.right = r.left + PixelsX(twips);
   Place(Ctl(c).hwnd, r);
 }
 
 void Win32FormWindow::SetHeight(ControlId c, float twips) {
+  form::CheckedSize(twips);
   RECT r = RectInParent(Ctl(c).hwnd);
-  r.bottom = r.top + std::max(PixelsY(twips), 0);
+  r.bottom = r.top + PixelsY(twips);
   Place(Ctl(c).hwnd, r);
 }
 

@@ -60,14 +60,19 @@ class Win32FormWindow final : public form::FormWindow {
   void SetForeColor(form::ControlId c, int32_t color) override;
   void SetCaption(form::ControlId c, const Text& caption) override;
 
-  Text GetText(form::ControlId c) const override;
-  void SetText(form::ControlId c, const Text& text) override;
+  float FontSize(form::ControlId c) const override;
+  bool FontBold(form::ControlId c) const override;
   void SetFontSize(form::ControlId c, float points) override;
   void SetFontBold(form::ControlId c, bool bold) override;
+  Text GetText(form::ControlId c) const override;
+  void SetText(form::ControlId c, const Text& text) override;
+  int32_t SelStart(form::ControlId c) const override;
+  int32_t SelLength(form::ControlId c) const override;
   void SetSelStart(form::ControlId c, int32_t start) override;
   void SetSelLength(form::ControlId c, int32_t length) override;
 
   void AddItem(const Text& entry) override;
+  void AddItems(std::span<const Text> entries) override;
   void ClearList() override;
   int16_t ListCount() const override;
   Text ListEntry(int16_t index) const override;
@@ -75,6 +80,7 @@ class Win32FormWindow final : public form::FormWindow {
   void RemoveItem(int16_t index) override;
 
   void LoadPicture(const Text& path) override;
+  bool HasPicture() const override;
   void RefreshPicture() override;
 
   // Window procedure bodies; `self` may be destroyed by an event handler,
@@ -129,6 +135,10 @@ class Win32FormWindow final : public form::FormWindow {
   const Control& Ctl(form::ControlId c) const { return controls_[static_cast<size_t>(c)]; }
   const Control* ControlOfWindow(HWND hwnd) const;
   HWND TextBox(form::ControlId c) const;
+  struct Selection {
+    int32_t start, length;
+  };
+  Selection SelectionOf(form::ControlId c) const;
   HWND List() const { return Ctl(form::ControlId::lbox).hwnd; }
   HBRUSH BackBrush(const Control& c) const;
   HBRUSH FormBrush() const;

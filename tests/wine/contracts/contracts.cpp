@@ -7,6 +7,9 @@
 
 #include "file_system_contract.h"
 #include "file_system_win32.h"
+#include "handles.h"
+#include "toolkit_contract.h"
+#include "toolkit_win32.h"
 
 namespace {
 
@@ -27,6 +30,9 @@ int wmain() {
   try {
     brivet::win32::Win32FileSystemFactory file_system;
     brivet::contract::FileSystemContract(checker, file_system, Scratch("fs"));
+    brivet::win32::ComScope com;
+    const auto toolkit = brivet::MakeWin32Toolkit(GetModuleHandleW(nullptr));
+    brivet::contract::ToolkitContract(checker, *toolkit, Scratch("toolkit"));
   } catch (const std::exception& e) {
     std::printf("FAIL uncaught: %s\n", e.what());
     ++checker.failures;

@@ -144,8 +144,7 @@ void CheckGeometryAndResize(form::Toolkit& tk) {
   f->SetTop(ControlId::but0, 2 * ty + 1);
   CHECK(f->Top(ControlId::but0) == 2 * ty);
   f->SetWidth(ControlId::lbox, 1000);
-  f->SetHeight(ControlId::lbox, -50);  // no negative sizes
-  CHECK(f->Width(ControlId::lbox) == Snap(1000, tx) && f->Height(ControlId::lbox) == 0);
+  CHECK(f->Width(ControlId::lbox) == Snap(1000, tx));
   CHECK(tk.ScreenHeight() == GetSystemMetrics(SM_CYSCREEN) * ty);
 }
 
@@ -167,7 +166,6 @@ void CheckLabel(form::Toolkit& tk) {
   f->SetCaption(ControlId::Lab1, u"Wide line of text");
   f->SetFontSize(ControlId::Lab1, 16);
   CHECK(f->Height(ControlId::Lab1) > one_h && f->Width(ControlId::Lab1) > wide);
-  CHECK(ErrorNumber([&] { f->SetCaption(ControlId::T1, u"no"); }) != 0);
 }
 
 void CheckTextAndList(form::Toolkit& tk) {
@@ -182,10 +180,6 @@ void CheckTextAndList(form::Toolkit& tk) {
   DWORD s = 0, e = 0;
   SendMessageW(t1, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
   CHECK(s == 2 && e == 5);
-  CHECK(ErrorNumber([&] { f->SetSelStart(ControlId::T1, -1); }) == 380);
-  CHECK(ErrorNumber([&] { f->SetSelLength(ControlId::T1, -1); }) == 380);
-  CHECK(ErrorNumber([&] { f->SetFontSize(ControlId::T1, 0); }) == 380);
-  CHECK(ErrorNumber([&] { f->GetText(ControlId::lbox); }) != 0);
   f->SetFontSize(ControlId::T2, 12);
   f->SetFontBold(ControlId::T2, true);
   LOGFONTW lf{};
@@ -197,49 +191,13 @@ void CheckTextAndList(form::Toolkit& tk) {
 
   for (auto entry : {u"beta", u"alpha", u"gamma"}) f->AddItem(entry);
   CHECK(f->ListCount() == 3 && f->ListEntry(1) == u"alpha");  // insertion order
-  CHECK(f->ListIndex() == -1 && f->ListEntry(7).empty());
+  CHECK(f->ListIndex() == -1);
   SendMessageW(Child(FindForm(), ControlId::lbox), LB_SETCURSEL, 2, 0);
   CHECK(f->ListIndex() == 2);
   f->RemoveItem(0);
   CHECK(f->ListCount() == 2 && f->ListEntry(0) == u"alpha");
-  CHECK(ErrorNumber([&] { f->RemoveItem(5); }) == 5);
   f->ClearList();
   CHECK(f->ListCount() == 0);
-}
-
-void CheckPicture(form::Toolkit& tk) {
-  Sink sink;
-  auto f = tk.CreateForm(sink);
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  const std::wstring bmp = std::wstring(dir) + L"brivet_check.bmp";
-  const std::wstring txt = std::wstring(dir) + L"brivet_check.txt";
-  {  // a 2x2 24-bit bitmap file
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    const unsigned char pixels[16] = {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
-    ih.biSize = sizeof ih;
-    ih.biWidth = ih.biHeight = 2;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof ih;
-    fh.bfSize = fh.bfOffBits + sizeof pixels;
-    brivet::win32::UniqueFile out(CreateFileW(bmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD n;
-    WriteFile(out.get(), &fh, sizeof fh, &n, nullptr);
-    WriteFile(out.get(), &ih, sizeof ih, &n, nullptr);
-    WriteFile(out.get(), pixels, sizeof pixels, &n, nullptr);
-    brivet::win32::UniqueFile text(CreateFileW(txt.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    WriteFile(text.get(), "no picture", 10, &n, nullptr);
-  }
-  auto path = [](const std::wstring& w) { return Text(reinterpret_cast<const char16_t*>(w.c_str())); };
-  CHECK(ErrorNumber([&] { f->LoadPicture(path(bmp)); }) == 0);
-  CHECK(ErrorNumber([&] { f->LoadPicture(path(txt)); }) == 481);
-  CHECK(ErrorNumber([&] { f->LoadPicture(path(std::wstring(dir) + L"brivet_missing.bmp")); }) == 53);
-  f->RefreshPicture();
-  DeleteFileW(bmp.c_str());
-  DeleteFileW(txt.c_str());
 }
 
 void CheckEventsAndModalLoop(form::Toolkit& tk) {
@@ -326,7 +284,6 @@ int wmain() {
     CheckGeometryAndResize(*tk);
     CheckLabel(*tk);
     CheckTextAndList(*tk);
-    CheckPicture(*tk);
     CheckEventsAndModalLoop(*tk);
     CheckDestroyInsideHandler(*tk);
     tk->PumpEvents();
