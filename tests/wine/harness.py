@@ -126,15 +126,14 @@ class Screen:
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30)
 
+    # The X server delivers events in order and the form's thread handles
+    # them in order, so no pause is needed between them: a key after a Tab
+    # reaches the control the Tab focused.
     def click(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
-        time.sleep(0.15)
-        self.xdotool("click", "1")
+        self.xdotool("mousemove", "--sync", x, y, "click", "1")
 
     def key(self, *keys):
-        for k in keys:
-            self.xdotool("key", k)
-            time.sleep(0.15)
+        self.xdotool("key", *keys)
 
     def type(self, text):
         self.xdotool("type", "--delay", "40", text)
@@ -180,6 +179,13 @@ class Probe:
 
     def wait(self, title, timeout_ms=45000):
         rc, lines = self._run("wait", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        if rc != 0 or not lines:
+            return None
+        return Window(lines[0].split())
+
+    def ready(self, title, timeout_ms=45000):
+        """Waits until the window is in the foreground and laid out."""
+        rc, lines = self._run("ready", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
         if rc != 0 or not lines:
             return None
         return Window(lines[0].split())
