@@ -73,21 +73,6 @@ void Window::Reset() {
 }
 
 // Members that later work fills in.
-void Window::Picture(Variant&) { NotAvailable(); }
-void Window::ShowTextBox(Variant&, Variant&, Variant&, Variant&) { NotAvailable(); }
-void Window::Text1Caption(Variant&) { NotAvailable(); }
-void Window::Text2Caption(Variant&) { NotAvailable(); }
-void Window::Text1Text(Variant&) { NotAvailable(); }
-void Window::Text2Text(Variant&) { NotAvailable(); }
-void Window::TextFontLarge(Variant&) { NotAvailable(); }
-void Window::TextFontBold(Variant&) { NotAvailable(); }
-void Window::Text1Select(Variant&, Variant&) { NotAvailable(); }
-void Window::ShowList() { NotAvailable(); }
-void Window::ClearList() { NotAvailable(); }
-void Window::LoadList(Variant&) { NotAvailable(); }
-Variant Window::GetList() { NotAvailable(); }
-void Window::AddToList(Variant&) { NotAvailable(); }
-Variant Window::RemoveSelListItem() { NotAvailable(); }
 Variant Window::ChooseFileOpen() { NotAvailable(); }
 Variant Window::ChooseFileSave() { NotAvailable(); }
 Variant Window::ChooseFolder(Variant&) { NotAvailable(); }
