@@ -138,6 +138,14 @@ class Screen:
     def type(self, text):
         self.xdotool("type", "--delay", "40", text)
 
+    def paste(self, text):
+        """Puts text on the X clipboard and presses Ctrl+V: keys for characters
+        outside the keyboard map are lost (see docs/wine-notes.md)."""
+        subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode("utf-8"),
+                       env=self.env, check=True, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.key("ctrl+v")
+
     def screenshot(self, path, crop=None):
         Path(path).parent.mkdir(parents=True, exist_ok=True)
         args = ["import", "-window", "root"]
