@@ -5,7 +5,7 @@ import subprocess
 
 import harness
 from dialog_cases import (FRIM, IM1, LBOX, T1M, T2, answer, click_button,
-                          click_close_box, expect)
+                          click_close_box, expect, show_loop)
 from harness import Failure
 
 NON_ANSI = "Gr\u00fc\u00dfe \u2713 \u65e5\u672c\u8a9e"
@@ -14,24 +14,16 @@ NON_ANSI = "Gr\u00fc\u00dfe \u2713 \u65e5\u672c\u8a9e"
 def answers_script(title, setup, shows, out):
     """Shows the dialog `shows` times; after each show writes the answer and
     the three texts to a UTF-16 file, which keeps every character."""
+    report = f"""Set f = fso.CreateTextFile("{harness.windows_path(out)}" & i & ".txt", True, True)
+  f.Write r & Chr(30) & a & Chr(30) & b & Chr(30) & c
+  f.Close
+  CheckError 0, "write the answer " & i"""
     return f"""
 Dim w, fso, f, r, a, b, c, i
 Set fso = CreateObject("Scripting.FileSystemObject")
 Set w = CreateObject("Brivet.Window")
 CheckError 0, "create"
-For i = 1 To {shows}
-  w.Title = "{title} #" & i
-  {setup}
-  CheckError 0, "set up the dialog"
-  w.Show
-  CheckError 0, "show " & i
-  a = "unset" : b = "unset" : c = "unset"
-  r = w.Response(a, b, c)
-  Set f = fso.CreateTextFile("{harness.windows_path(out)}" & i & ".txt", True, True)
-  f.Write r & Chr(30) & a & Chr(30) & b & Chr(30) & c
-  f.Close
-  CheckError 0, "write the answer " & i
-Next
+{show_loop(title, setup, shows, report)}
 Finish
 """
 

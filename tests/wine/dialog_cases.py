@@ -13,12 +13,23 @@ def dialog_script(title, setup, shows=1, once=""):
     """A script that shows a dialog `shows` times and reports each answer as
     'response N [text1][text2][entry]'. `once` runs before the first show
     only; `setup` before every show, since a dismissal resets the dialog."""
+    report = 'WScript.Echo "response " & r & " [" & a & "][" & b & "][" & c & "] " & TypeName(r)'
     return f"""
 Dim w, r, a, b, c, i
 Set w = CreateObject("Brivet.Window")
 CheckError 0, "create"
 {once}
-For i = 1 To {shows}
+{show_loop(title, setup, shows, report)}
+Set w = Nothing
+CheckError 0, "release"
+Finish
+"""
+
+
+def show_loop(title, setup, shows, report):
+    """Script lines that show the dialog `shows` times, each with its own
+    title, and run `report` after each with the answer in r, a, b and c."""
+    return f"""For i = 1 To {shows}
   w.Title = "{title} #" & i
   {setup}
   CheckError 0, "set up the dialog"
@@ -26,12 +37,8 @@ For i = 1 To {shows}
   CheckError 0, "show " & i
   a = "unset" : b = "unset" : c = "unset"
   r = w.Response(a, b, c)
-  WScript.Echo "response " & r & " [" & a & "][" & b & "][" & c & "] " & TypeName(r)
-Next
-Set w = Nothing
-CheckError 0, "release"
-Finish
-"""
+  {report}
+Next"""
 
 
 def responses(lines):

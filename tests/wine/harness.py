@@ -129,8 +129,9 @@ class Screen:
     # The X server delivers events in order and the form's thread handles
     # them in order, so no pause is needed between them: a key after a Tab
     # reaches the control the Tab focused.
+    # (`mousemove --sync` waits up to 15 s when the pointer is already there.)
     def click(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y, "click", "1")
+        self.xdotool("mousemove", x, y, "click", "1")
 
     def key(self, *keys):
         self.xdotool("key", *keys)
