@@ -4,8 +4,8 @@ of every accepted kind and a long list, with real input."""
 import subprocess
 
 import harness
-from dialog_cases import (FRIM, IM1, LBOX, T1M, T2, answer, click_button,
-                          click_close_box, expect, show_loop)
+from dialog_cases import (BUT0, BUT1, BUT2, FRIM, IM1, LBOX, T1, T1M, T2, answer, check_layout,
+                          click_button, click_close_box, expect, interact, show_loop)
 from harness import Failure
 
 NON_ANSI = "Gr\u00fc\u00dfe \u2713 \u65e5\u672c\u8a9e"
@@ -38,7 +38,10 @@ TEXT_BOX_SETUP = """w.ShowTextBox(True) = 2
   w.Text2Caption = "Name"
   w.LoadList "red,green,blue"
   w.ShowList
-  w.ShowButtons = 2"""
+  w.ShowButtons = 2
+  w.Button1Caption = "Save"
+  w.Button2Caption = "Send"
+  """
 
 
 def case_typed_texts_and_the_picked_entry_come_back(ctx):
@@ -53,7 +56,6 @@ def case_typed_texts_and_the_picked_entry_come_back(ctx):
         ctx.screen.type("second")
         left, top, _, _ = window.child_screen_rect(LBOX)
         ctx.screen.click(left + 20, top + 5)  # the first entry
-        ctx.screen.key("Down")
         click_button(1)(ctx, window)
 
     def type_then_close(ctx, window):
@@ -65,7 +67,7 @@ def case_typed_texts_and_the_picked_entry_come_back(ctx):
     body = answers_script(title, TEXT_BOX_SETUP, 2, out)
     answer(ctx, body, [(f"{title} #1", type_pick_and_press), (f"{title} #2", type_then_close)],
            shot="text-boxes")
-    expect(read_answer(out, 1), ["2", "line one\r\n" + NON_ANSI, "second", "green"])
+    expect(read_answer(out, 1), ["2", "line one\r\n" + NON_ANSI, "second", "red"])
     # The close box answers 0 and drops what was typed.
     expect(read_answer(out, 2), ["0", "", "", ""])
 
@@ -168,7 +170,59 @@ Finish
 """, "long-list", timeout=300)
 
 
+def case_tab_follows_the_template_order(ctx):
+    forward = [T1, T2, BUT0, BUT1, BUT2, LBOX]
+    title = "Brivet tabs #1"
+
+    def walk(ctx, key, controls):
+        for control in controls:
+            ctx.screen.key(key)
+            got = ctx.probe.focus(title, control)
+            if got != control:
+                raise Failure(f"{key}: the focus is on control {got}, expected {control}")
+
+    def tab_round(ctx, window):
+        ctx.screen.click(*window.child_centre(T1))
+        if ctx.probe.focus(title, T1) != T1:
+            raise Failure("a click did not focus the first text box")
+        # Backwards from the first box round to it again, then forwards to
+        # the list. (Under Wine the first key after Tab focused the list is
+        # lost, so the round ends there; see docs/wine-notes.md.)
+        walk(ctx, "shift+Tab", list(reversed(forward)))
+        walk(ctx, "Tab", forward[1:])
+        click_close_box(ctx, window)
+
+    setup = 'w.ShowTextBox(False) = 2\n  w.LoadList "a,b"\n  w.ShowList\n  w.ShowButtons = 3'
+    interact(ctx, "Brivet tabs", setup, [tab_round])
+
+
+def case_header_follows_the_caption_and_the_picture(ctx):
+    folder = ctx.work / f"header-{ctx.bits}"
+    folder.mkdir(exist_ok=True)
+    picture = harness.windows_path(make_pictures(folder)["gif"])
+    layouts = [
+        ("a caption of four lines", '"First line" & vbCrLf & "second" & vbCrLf & "third" & vbCrLf & "fourth"',
+         False, "caption-lines"),
+        ("a picture beside a caption", '"The picture is on the left"', True, "picture-caption"),
+        ("a picture alone", None, True, None),
+    ]
+    for n, (name, caption, with_picture, shot) in enumerate(layouts):
+        seen = []
+
+        def measure(ctx, window):
+            seen.append(window)
+            click_button(0)(ctx, window)
+
+        setup = 'w.ShowButtons = 1\nw.Button1Caption = "OK"\n'
+        setup += f"w.Caption = {caption}\n" if caption else ""
+        setup += f'w.Picture = "{picture}"\n' if with_picture else ""
+        interact(ctx, f"Brivet header {n + 1}", setup, [measure], shot=shot)
+        check_layout(seen[0], 1, caption is not None, name, picture=with_picture)
+
+
 CASES = [
+    case_tab_follows_the_template_order,
+    case_header_follows_the_caption_and_the_picture,
     case_typed_texts_and_the_picked_entry_come_back,
     case_pictures_of_every_kind_show,
     case_a_long_list_fills_and_reads_back,

@@ -239,18 +239,29 @@ def case_layout_on_real_windows(ctx):
         check_layout(seen[0], buttons, caption is not None, name)
 
 
-def check_layout(window, buttons, has_caption, name):
+def check_layout(window, buttons, has_caption, name, picture=False):
     left, top, right, bottom = window.rect
     width, height = (right - left) * TWIPS, (bottom - top) * TWIPS
-    header = 900 if has_caption else 0
-    form_height = 615 + header + 340
+    header = 900 if has_caption or picture else 0
     form_width = 5565
     if has_caption:
         l, t, r, b = window.children[FRLAB][1]
         caption_width = (r - l) * TWIPS
+        header = max(900, (b - t) * TWIPS + 60)
         form_width = max(form_width, caption_width + 1600)
         near(t * TWIPS, 60, f"{name}: caption frame top")
-        near(l * TWIPS, (form_width - 60 - caption_width) / 2, f"{name}: caption frame centred", 2)
+        if picture:
+            near(l * TWIPS, 960, f"{name}: caption frame beside the picture")
+        else:
+            near(l * TWIPS, (form_width - 60 - caption_width) / 2, f"{name}: caption frame centred", 2)
+    if picture:
+        visible, (l, t, r, b) = window.children[FRIM]
+        if not visible:
+            raise Failure(f"{name}: the picture frame is hidden")
+        near(l * TWIPS, 120, f"{name}: picture frame left")
+        near(t * TWIPS, 120, f"{name}: picture frame top")
+        near((r - l) * TWIPS, 720, f"{name}: picture frame width")
+    form_height = 615 + header + 340
     near(height, form_height, f"{name}: window height")
     near(width, form_width, f"{name}: window width", 2)
     near(top * TWIPS, (768 * TWIPS - height) / 2, f"{name}: window top (centred vertically)")

@@ -199,6 +199,11 @@ class Probe:
             return None
         return Window(lines[0].split())
 
+    def focus(self, title, control_id, timeout_ms=10000):
+        """Waits until the control has the focus; answers the focused id."""
+        _, lines = self._run("focus", title, control_id, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return int(lines[0].split()[1]) if lines else None
+
     def rects(self, title):
         rc, lines = self._run("rects", title)
         if rc != 0 or not lines:

@@ -5,6 +5,10 @@
 //   probe ready <title> <timeout-ms>  waits until the window is visible, in the
 //                                     foreground and laid out (two successive
 //                                     looks see the same geometry)
+//   probe focus <title> <id> <timeout-ms>
+//                                     waits until the control with that id
+//                                     has the keyboard focus; prints the id
+//                                     of the focused control either way
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -126,12 +130,33 @@ std::vector<LONG> Geometry(HWND top) {
   return values;
 }
 
+// The id of the control that has the focus on the window's thread; 0 for none.
+int FocusedId(HWND top) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) || !info.hwndFocus) return 0;
+  return GetDlgCtrlID(info.hwndFocus);
+}
+
+int WaitFocus(const wchar_t* title, int id, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  int seen = 0;
+  for (;;) {
+    if (HWND hwnd = FindVisible(title)) seen = FocusedId(hwnd);
+    if (seen == id || GetTickCount64() >= deadline) break;
+    Sleep(50);
+  }
+  std::printf("focus %d\n", seen);
+  return seen == id ? 0 : 1;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: probe wait <title> <timeout-ms>\n"
                "       probe rects <title>\n"
                "       probe gone <title> <timeout-ms>\n"
-               "       probe ready <title> <timeout-ms>\n");
+               "       probe ready <title> <timeout-ms>\n"
+               "       probe focus <title> <id> <timeout-ms>\n");
   return 2;
 }
 
@@ -152,6 +177,9 @@ int wmain(int argc, wchar_t** argv) {
     PrintControls(hwnd);
     return 0;
   }
+  if (command == L"focus" && argc == 5)
+    return WaitFocus(title, static_cast<int>(std::wcstol(argv[3], nullptr, 10)),
+                     static_cast<DWORD>(std::wcstoul(argv[4], nullptr, 10)));
   if ((command == L"wait" || command == L"gone" || command == L"ready") && argc == 4) {
     const DWORD timeout = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
     const bool want = command != L"gone";
