@@ -88,14 +88,5 @@ void Window::LoadList(Variant&) { NotAvailable(); }
 Variant Window::GetList() { NotAvailable(); }
 void Window::AddToList(Variant&) { NotAvailable(); }
 Variant Window::RemoveSelListItem() { NotAvailable(); }
-Variant Window::ChooseFileOpen() { NotAvailable(); }
-Variant Window::ChooseFileSave() { NotAvailable(); }
-Variant Window::ChooseFolder(Variant&) { NotAvailable(); }
-Variant Window::ChooseColorRGB(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::ChooseColorHex() { NotAvailable(); }
-Variant Window::GetInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::SaveInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::DeleteInfo(Variant&, Variant&) { NotAvailable(); }
-void Window::PlaySound(Variant&) { NotAvailable(); }
 
 }  // namespace brivet::window
