@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "core/text.h"
 #include "file_system_headless.h"
 
 namespace brivet::headless {
@@ -20,17 +21,12 @@ constexpr char16_t kHighControls[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-// Letter case folded as the profile functions compare names: ASCII and the
-// Latin-1 letters.
-char16_t Folded(char16_t c) {
-  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 0x20);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
-  return c;
-}
-
+// Names compare with letter case folded in the ASCII range, as Wine's
+// profile functions compare them.
 bool SameName(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Folded(x) == Folded(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+           return FoldCase(x) == FoldCase(y);
+         });
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
