@@ -45,7 +45,11 @@ bool IsStorableSetting(const Text& section, const Text& key, const std::optional
   };
   if (holds(section, kLineBreaks) || holds(key, kLineBreaks)) return false;
   if (value && holds(*value, kLineBreaks)) return false;
-  return !holds(section, u"]") && !holds(key, u"=");
+  // A key line that starts with "[" is read back as a section header, which
+  // would move the section's later settings under it.
+  const size_t key_start = key.find_first_not_of(u" \t");
+  const bool key_opens_section = key_start != Text::npos && key[key_start] == u'[';
+  return !holds(section, u"]") && !holds(key, u"=") && !key_opens_section;
 }
 
 }  // namespace brivet::services

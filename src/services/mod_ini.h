@@ -31,7 +31,8 @@ int32_t WriteSetting(FileSystemFactory& files, Profile& profile, const Text& sec
                      const Text& key, const std::optional<Text>& value);
 
 // Whether the texts can be stored as the very setting they name: no line
-// break or NUL anywhere, no "]" in the section and no "=" in the key.
+// break or NUL anywhere, no "]" in the section, no "=" in the key and no
+// "[" opening it.
 bool IsStorableSetting(const Text& section, const Text& key, const std::optional<Text>& value);
 
 }  // namespace brivet::services

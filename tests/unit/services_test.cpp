@@ -94,7 +94,7 @@ TEST(Settings, TextsThatWouldCorruptTheFileAreRefused) {
     } refused[] = {
         {u"a\r\n[b]", u"k", u"v"}, {u"s", u"k\nx", u"v"}, {u"s", u"k", u"line\r\nx=1"},
         {u"s", u"k", u"cr\r"},     {u"s" + nul, u"k", u"v"}, {u"s", u"k", u"v" + nul + u"w"},
-        {u"a]b", u"k", u"v"},      {u"s", u"k=x", u"v"},
+        {u"a]b", u"k", u"v"},      {u"s", u"k=x", u"v"},     {u"s", u" [a]", u"v"},
     };
     for (const auto& r : refused) {
       EXPECT_EQ(host.Call(w, u"SaveInfo", {Variant::Str(r.section), Variant::Str(r.key), Variant::Str(r.value)}),
@@ -103,6 +103,7 @@ TEST(Settings, TextsThatWouldCorruptTheFileAreRefused) {
       EXPECT_FALSE(fs::exists(host.ini()));
     }
     ASSERT_EQ(host.Call(w, u"SaveInfo", {S("s"), S("k"), S("v=w]x")}), Variant::I2(1));
+    ASSERT_EQ(host.Call(w, u"SaveInfo", {S("s[1"), S("k[1]"), S("[v]")}), Variant::I2(1));
     const std::string before = host.ini_bytes();
     EXPECT_EQ(host.Call(w, u"DeleteInfo", {S("s"), S("k=x")}), Variant::I2(-1));
     EXPECT_EQ(host.Call(w, u"DeleteInfo", {S("s]"), S("k")}), Variant::I2(-1));

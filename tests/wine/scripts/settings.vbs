@@ -53,7 +53,8 @@ Dim before, refused, i
 before = fso.OpenTextFile(ini).ReadAll
 refused = Array(Array("a" & vbCrLf & "[b]", "k", "v"), Array("s", "k" & vbLf & "x", "v"), _
                 Array("s", "k", "v" & vbCr & "x=1"), Array("s" & Chr(0), "k", "v"), _
-                Array("s", "k", "v" & Chr(0)), Array("a]b", "k", "v"), Array("s", "k=x", "v"))
+                Array("s", "k", "v" & Chr(0)), Array("a]b", "k", "v"), Array("s", "k=x", "v"), _
+                Array("s", "[x]", "v"))
 For i = 0 To UBound(refused)
   r = w.SaveInfo(refused(i)(0), refused(i)(1), refused(i)(2))
   Check r = -1, "refused text " & i & " answers -1 (" & r & ")"
