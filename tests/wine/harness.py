@@ -195,6 +195,11 @@ class Probe:
                 window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
         return window
 
+    def front(self, title, timeout_ms=20000):
+        """Waits until the window has the keyboard focus."""
+        rc, _ = self._run("front", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return rc == 0
+
     def gone(self, title, timeout_ms=45000):
         rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
         return rc == 0

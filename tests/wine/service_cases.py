@@ -89,7 +89,8 @@ def answered(ctx, call, title, action):
         window = ctx.probe.wait(title)
         if not window:
             raise Failure(f"the chooser '{title}' did not appear")
-        time.sleep(0.7)  # the chooser takes the focus once it has drawn itself
+        if not ctx.probe.front(title):
+            raise Failure(f"the chooser '{title}' did not take the focus")
         action(ctx, window)
         if not ctx.probe.gone(title, 20000):
             ctx.screen.screenshot(ctx.shots / f"chooser-stuck-win{ctx.bits}.png")
@@ -212,16 +213,17 @@ Finish
 def case_chosen_colour_text_colours_the_window(ctx):
     run = ctx.start_script(HEX_TO_WINDOW, "hexwindow")
     try:
-        if not ctx.probe.wait("Color"):
+        if not ctx.probe.wait("Color") or not ctx.probe.front("Color"):
             raise Failure("the colour chooser did not appear")
-        time.sleep(0.7)
         set_colour(200, 100, 30)(ctx, None)
         window = ctx.probe.wait("Brivet chosen colour")
         if not window:
             raise Failure("the dialog did not appear")
-        time.sleep(0.5)
         ox, oy = window.client_origin
-        pixel = ctx.screen.pixels((ox + 3, oy + 3, ox + 4, oy + 4))[0][0]
+        deadline = time.time() + 10  # until the window has painted
+        while (pixel := ctx.screen.pixels((ox + 3, oy + 3, ox + 4, oy + 4))[0][0]) != (200, 100, 30) \
+                and time.time() < deadline:
+            time.sleep(0.1)
         ctx.screen.click(*window.close_box())
     finally:
         out = run.finish()

@@ -2,6 +2,7 @@
 //   probe wait <title> <timeout-ms>   waits for a visible top-level window
 //   probe rects <title>               the window and its controls
 //   probe gone <title> <timeout-ms>   waits until no such window is visible
+//   probe front <title> <timeout-ms>  waits until that window has the keyboard focus
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -82,11 +83,23 @@ void PrintControls(HWND top) {
   }
 }
 
+// Polls until the window is the foreground window; false on timeout.
+bool WaitForeground(const wchar_t* title, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND hwnd = FindVisible(title);
+    if (hwnd && GetForegroundWindow() == hwnd) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: probe wait <title> <timeout-ms>\n"
                "       probe rects <title>\n"
-               "       probe gone <title> <timeout-ms>\n");
+               "       probe gone <title> <timeout-ms>\n"
+               "       probe front <title> <timeout-ms>\n");
   return 2;
 }
 
@@ -119,6 +132,11 @@ int wmain(int argc, wchar_t** argv) {
     else
       std::printf("gone\n");
     return 0;
+  }
+  if (command == L"front" && argc == 4) {
+    if (WaitForeground(title, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)))) return 0;
+    std::fprintf(stderr, "timeout\n");
+    return 1;
   }
   return Usage();
 }
