@@ -80,11 +80,11 @@ std::vector<Line> LinesOf(const Text& content) {
   return lines;
 }
 
-// Where a setting stands: the lines of its section (from the header to the
-// next header) and the setting's own line, if any.
+// Where a setting stands: the first section of its name (a later section of
+// the same name is not looked at) and the setting's own line, if any.
 struct Place {
-  size_t section = Text::npos;  // header line of the first section of that name
-  size_t section_end = 0;       // one past the last setting line of that section
+  size_t section = Text::npos;  // header line
+  size_t section_end = 0;       // one past the section's last setting line
   size_t setting = Text::npos;
 };
 
@@ -94,12 +94,15 @@ Place Find(const std::vector<Line>& lines, const Text& section, const Text& key)
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& line = lines[i];
     if (line.kind == Line::Kind::Section) {
+      if (inside) break;
       inside = SameName(line.name, section);
-      if (inside && place.section == Text::npos) place.section = place.section_end = i;
-      if (inside) place.section_end = i + 1;
+      if (inside) {
+        place.section = i;
+        place.section_end = i + 1;
+      }
     } else if (inside && line.kind == Line::Kind::Setting) {
       if (place.setting == Text::npos && SameName(line.name, key)) place.setting = i;
-      if (place.section_end <= i) place.section_end = i + 1;
+      place.section_end = i + 1;
     }
   }
   return place;
