@@ -1,5 +1,8 @@
-// The window title and the message caption of the header band.
+// The header band: the window title, the message caption and the picture.
+#include "core/text.h"
+#include "platform.h"
 #include "window/dialog_state.h"
+#include "window/traps.h"
 #include "window/window.h"
 
 namespace brivet::window {
@@ -8,13 +11,13 @@ using form::ControlId;
 
 namespace {
 
-// Runs one step of a routine that skips what fails and goes on.
-template <typename Step>
-void Skippable(Step&& step) noexcept {
-  try {
-    step();
-  } catch (const std::exception&) {
-  }
+constexpr int32_t kMinHeaderHeight = 900;
+
+// The picture kinds the image control shows, told by the file's extension.
+bool IsPictureExtension(const Text& extension) {
+  for (const char* kind : {"GIF", "ICO", "JPG", "BMP"})
+    if (EqualsIgnoringCase(extension, kind)) return true;
+  return false;
 }
 
 }  // namespace
@@ -43,7 +46,26 @@ void Window::Caption(Variant& vcapt) {
   Skippable([&] { ui().SetWidth(ControlId::FrLab, ui().Width(ControlId::Lab1) + 120); });
   Skippable([&] { state.CaptionWidth = RoundToInt32(ui().Width(ControlId::FrLab)); });
   Skippable([&] { state.HeaderHeight = RoundToInt32(double(ui().Height(ControlId::FrLab)) + 60); });
-  if (state.HeaderHeight < 900) state.HeaderHeight = 900;
+  if (state.HeaderHeight < kMinHeaderHeight) state.HeaderHeight = kMinHeaderHeight;
+  state.HasHeader = true;
+}
+
+// A path that names no file of an accepted kind changes nothing and raises
+// nothing; a file of an accepted kind that holds no picture raises the
+// loader's error and the previous picture stays.
+void Window::Picture(Variant& vpic) {
+  const Text path = ToText(vpic);
+  form::FormWindow& ui = ThreadUi();
+  {
+    const std::unique_ptr<services::FileSystem> files = CurrentFileSystem().Create();
+    if (path.empty() || !files->FileExists(path)) return;
+    if (!IsPictureExtension(files->GetExtensionName(path))) return;
+  }
+  ui.LoadPicture(path);
+  ui.RefreshPicture();
+  ui.SetVisible(ControlId::FrIm, true);
+  DialogState& state = ThreadState();
+  if (state.HeaderHeight < kMinHeaderHeight) state.HeaderHeight = kMinHeaderHeight;
   state.HasHeader = true;
 }
 

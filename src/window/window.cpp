@@ -10,10 +10,6 @@ namespace brivet::window {
 
 namespace {
 std::atomic<long> g_live_windows{0};
-
-[[noreturn]] void NotAvailable() {
-  throw Error(Fault::NotAvailableYet);
-}
 }  // namespace
 
 long LiveWindowCount() noexcept { return g_live_windows.load(); }
@@ -71,22 +67,5 @@ void Window::Reset() {
   ResetForm();
   CollectRetired();
 }
-
-// Members that later work fills in.
-void Window::Picture(Variant&) { NotAvailable(); }
-void Window::ShowTextBox(Variant&, Variant&, Variant&, Variant&) { NotAvailable(); }
-void Window::Text1Caption(Variant&) { NotAvailable(); }
-void Window::Text2Caption(Variant&) { NotAvailable(); }
-void Window::Text1Text(Variant&) { NotAvailable(); }
-void Window::Text2Text(Variant&) { NotAvailable(); }
-void Window::TextFontLarge(Variant&) { NotAvailable(); }
-void Window::TextFontBold(Variant&) { NotAvailable(); }
-void Window::Text1Select(Variant&, Variant&) { NotAvailable(); }
-void Window::ShowList() { NotAvailable(); }
-void Window::ClearList() { NotAvailable(); }
-void Window::LoadList(Variant&) { NotAvailable(); }
-Variant Window::GetList() { NotAvailable(); }
-void Window::AddToList(Variant&) { NotAvailable(); }
-Variant Window::RemoveSelListItem() { NotAvailable(); }
 
 }  // namespace brivet::window

@@ -77,11 +77,17 @@ void BadInput(Checker& c, FormWindow& f) {
 }
 
 void Texts(Checker& c, FormWindow& f) {
+  // Wine's multi-line edit control takes time quadratic in the length of a
+  // text it is given, so the long text there is shorter.
+  Text many_lines;
+  while (many_lines.size() < 8000) many_lines += u"a line of words\r\n";
   const Text texts[] = {u"", u"one\r\ntwo\r\n", u"Gr\u00fc\u00dfe \u2713 \u65e5\u672c\u8a9e \U0001F600",
-                        Text(100000, u'x')};
+                        Text(100000, u'x'), many_lines};
   for (const ControlId box : {ControlId::T1, ControlId::T1M, ControlId::T2})
     for (const Text& text : texts) {
-      if (box != ControlId::T1M && text.find(u'\n') != Text::npos) continue;
+      const bool multi_line = box == ControlId::T1M;
+      if (!multi_line && text.find(u'\n') != Text::npos) continue;
+      if (multi_line && text.size() > many_lines.size()) continue;
       f.SetText(box, text);
       ExpectEqual(c, "text read back (" + std::to_string(text.size()) + " characters)", text,
                   f.GetText(box));

@@ -40,7 +40,9 @@ TEST(DialogLifecycle, EmptyWindowShowsOnlyItsFrameAndClosesWithTheCloseBox) {
       EXPECT_FLOAT_EQ(f.Height(), 340);
       EXPECT_FLOAT_EQ(f.Width(), 5565);
       for (const auto& t : form::Template())
-        if (t.container == form::kNoContainer) EXPECT_FALSE(f.Shown(t.id)) << t.name;
+        if (t.container == form::kNoContainer) {
+          EXPECT_FALSE(f.Shown(t.id)) << t.name;
+        }
     }));
     host.Queue(UserAction::Close());
     host.Call(w, u"Show");

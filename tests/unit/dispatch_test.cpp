@@ -14,7 +14,9 @@ TEST(Dispatch, TableMatchesTheInterfaceLayout) {
   EXPECT_STREQ(members.front().name, "Window");
   EXPECT_STREQ(members.back().name, "PlaySound");
   for (const auto& m : members)
-    if (m.kind == dispatch::MemberKind::PropertyPut) EXPECT_GE(m.param_count, 1) << m.name;
+    if (m.kind == dispatch::MemberKind::PropertyPut) {
+      EXPECT_GE(m.param_count, 1) << m.name;
+    }
   EXPECT_EQ(dispatch::DispIdOfName(u"sHoWbUtToNs"), 0x68030007);
   EXPECT_EQ(dispatch::ParamIndexOfName(0x60030023, u"SLIST"), 2);
   EXPECT_EQ(dispatch::ParamIndexOfName(0x6803000E, u"inum"), 3);

@@ -126,18 +126,25 @@ class Screen:
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30)
 
+    # The X server delivers events in order and the form's thread handles
+    # them in order, so no pause is needed between them: a key after a Tab
+    # reaches the control the Tab focused.
     def click(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y)
-        time.sleep(0.15)
-        self.xdotool("click", "1")
+        self.xdotool("mousemove", "--sync", x, y, "click", "1")
 
     def key(self, *keys):
-        for k in keys:
-            self.xdotool("key", k)
-            time.sleep(0.15)
+        self.xdotool("key", *keys)
 
     def type(self, text):
         self.xdotool("type", "--delay", "40", text)
+
+    def paste(self, text):
+        """Puts text on the X clipboard and presses Ctrl+V: keys for characters
+        outside the keyboard map are lost (see docs/wine-notes.md)."""
+        subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode("utf-8"),
+                       env=self.env, check=True, timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.key("ctrl+v")
 
     def screenshot(self, path, crop=None):
         Path(path).parent.mkdir(parents=True, exist_ok=True)
@@ -184,6 +191,13 @@ class Probe:
             return None
         return Window(lines[0].split())
 
+    def ready(self, title, timeout_ms=45000):
+        """Waits until the window is in the foreground and laid out."""
+        rc, lines = self._run("ready", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        if rc != 0 or not lines:
+            return None
+        return Window(lines[0].split())
+
     def rects(self, title):
         rc, lines = self._run("rects", title)
         if rc != 0 or not lines:
@@ -194,11 +208,6 @@ class Probe:
             if len(f) == 6:
                 window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
         return window
-
-    def front(self, title, timeout_ms=20000):
-        """Waits until the window has the keyboard focus."""
-        rc, _ = self._run("front", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
-        return rc == 0
 
     def gone(self, title, timeout_ms=45000):
         rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)

@@ -16,6 +16,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
+import content_cases  # noqa: E402
 import dialog_cases  # noqa: E402
 import service_cases  # noqa: E402
 
@@ -185,7 +186,7 @@ CASES = [
     case_toolkit_self_check,
     case_platform_contracts,
     case_vbscript_basics,
-] + dialog_cases.CASES + service_cases.CASES
+] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES
 
 
 def main():

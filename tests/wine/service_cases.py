@@ -86,11 +86,9 @@ def answered(ctx, call, title, action):
     answer.unlink(missing_ok=True)
     run = ScriptRun(ctx.wine, ctx.bits, script)
     try:
-        window = ctx.probe.wait(title)
+        window = ctx.probe.ready(title)
         if not window:
-            raise Failure(f"the chooser '{title}' did not appear")
-        if not ctx.probe.front(title):
-            raise Failure(f"the chooser '{title}' did not take the focus")
+            raise Failure(f"the chooser '{title}' did not appear and take the focus")
         action(ctx, window)
         if not ctx.probe.gone(title, 20000):
             ctx.screen.screenshot(ctx.shots / f"chooser-stuck-win{ctx.bits}.png")
@@ -104,10 +102,14 @@ def answered(ctx, call, title, action):
 
 
 def typing(*texts_and_keys):
+    """Types texts, presses "key:" items and pastes "paste:" items (a text
+    with characters outside the keyboard map)."""
     def action(ctx, window):
         for item in texts_and_keys:
             if item.startswith("key:"):
                 ctx.screen.key(item[4:])
+            elif item.startswith("paste:"):
+                ctx.screen.paste(item[6:])
             else:
                 ctx.screen.type(item)
     return action
@@ -132,7 +134,7 @@ def case_file_choosers_answer_what_the_user_typed(ctx):
         ("result = w.ChooseFileOpen", "Open File", typing("key:Escape"), ""),
         ("result = w.ChooseFileSave", "Save As", typing("key:Escape"), ""),
         ("result = w.ChooseFileOpen", "Open File",
-         typing(windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt", "key:Return"),
+         typing("paste:" + windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt", "key:Return"),
          windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt"),
     ]
     for call, title, action, wanted in cases:
@@ -213,7 +215,7 @@ Finish
 def case_chosen_colour_text_colours_the_window(ctx):
     run = ctx.start_script(HEX_TO_WINDOW, "hexwindow")
     try:
-        if not ctx.probe.wait("Color") or not ctx.probe.front("Color"):
+        if not ctx.probe.ready("Color"):
             raise Failure("the colour chooser did not appear")
         set_colour(200, 100, 30)(ctx, None)
         window = ctx.probe.wait("Brivet chosen colour")

@@ -24,12 +24,14 @@ struct UserAction {
   Text text;
   std::function<void()> inspect;  // Kind::Inspect: runs while the form is on screen
 
-  static UserAction Press(int button) { return {Kind::PressButton, button}; }
-  static UserAction Close() { return {Kind::CloseBox}; }
+  static UserAction Press(int button) { return {Kind::PressButton, button, form::ControlId::T1, {}, {}}; }
+  static UserAction Close() { return {Kind::CloseBox, 0, form::ControlId::T1, {}, {}}; }
   static UserAction TypeInto(form::ControlId c, Text t) {
-    return {Kind::Type, 0, c, std::move(t)};
+    return {Kind::Type, 0, c, std::move(t), {}};
   }
-  static UserAction Select(int position) { return {Kind::SelectEntry, position}; }
+  static UserAction Select(int position) {
+    return {Kind::SelectEntry, position, form::ControlId::T1, {}, {}};
+  }
   static UserAction While(std::function<void()> f) {
     return {Kind::Inspect, 0, form::ControlId::T1, {}, std::move(f)};
   }

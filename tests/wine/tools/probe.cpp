@@ -2,7 +2,9 @@
 //   probe wait <title> <timeout-ms>   waits for a visible top-level window
 //   probe rects <title>               the window and its controls
 //   probe gone <title> <timeout-ms>   waits until no such window is visible
-//   probe front <title> <timeout-ms>  waits until that window has the keyboard focus
+//   probe ready <title> <timeout-ms>  waits until the window is visible, in the
+//                                     foreground and laid out (two successive
+//                                     looks see the same geometry)
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -52,6 +54,32 @@ bool WaitFor(const wchar_t* title, bool want, DWORD timeout_ms, HWND* out) {
   }
 }
 
+// The window's geometry and its controls' visibility, to tell when a layout
+// pass has finished.
+std::vector<LONG> Geometry(HWND top);
+
+// Polls until the window is visible, is the foreground window (so that keys
+// reach it) and looks the same twice in a row; false on timeout.
+bool WaitReady(const wchar_t* title, DWORD timeout_ms, HWND* out) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  std::vector<LONG> last;
+  for (;;) {
+    HWND hwnd = FindVisible(title);
+    if (hwnd && GetForegroundWindow() == hwnd) {
+      std::vector<LONG> now = Geometry(hwnd);
+      if (now == last) {
+        *out = hwnd;
+        return true;
+      }
+      last = std::move(now);
+    } else {
+      last.clear();
+    }
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
 void PrintWindowLine(HWND hwnd) {
   RECT r;
   GetWindowRect(hwnd, &r);
@@ -83,15 +111,19 @@ void PrintControls(HWND top) {
   }
 }
 
-// Polls until the window is the foreground window; false on timeout.
-bool WaitForeground(const wchar_t* title, DWORD timeout_ms) {
-  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-  for (;;) {
-    HWND hwnd = FindVisible(title);
-    if (hwnd && GetForegroundWindow() == hwnd) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(50);
+std::vector<LONG> Geometry(HWND top) {
+  std::vector<LONG> values;
+  RECT r;
+  GetWindowRect(top, &r);
+  values.insert(values.end(), {r.left, r.top, r.right, r.bottom});
+  std::vector<HWND> children;
+  EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children) {
+    GetWindowRect(child, &r);
+    values.insert(values.end(), {GetDlgCtrlID(child), IsWindowVisible(child) ? 1L : 0L, r.left, r.top,
+                                 r.right, r.bottom});
   }
+  return values;
 }
 
 int Usage() {
@@ -99,7 +131,7 @@ int Usage() {
                "usage: probe wait <title> <timeout-ms>\n"
                "       probe rects <title>\n"
                "       probe gone <title> <timeout-ms>\n"
-               "       probe front <title> <timeout-ms>\n");
+               "       probe ready <title> <timeout-ms>\n");
   return 2;
 }
 
@@ -120,10 +152,12 @@ int wmain(int argc, wchar_t** argv) {
     PrintControls(hwnd);
     return 0;
   }
-  if ((command == L"wait" || command == L"gone") && argc == 4) {
+  if ((command == L"wait" || command == L"gone" || command == L"ready") && argc == 4) {
     const DWORD timeout = static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10));
-    const bool want = command == L"wait";
-    if (!WaitFor(title, want, timeout, &hwnd)) {
+    const bool want = command != L"gone";
+    const bool found = command == L"ready" ? WaitReady(title, timeout, &hwnd)
+                                           : WaitFor(title, want, timeout, &hwnd);
+    if (!found) {
       std::fprintf(stderr, "timeout\n");
       return 1;
     }
@@ -132,11 +166,6 @@ int wmain(int argc, wchar_t** argv) {
     else
       std::printf("gone\n");
     return 0;
-  }
-  if (command == L"front" && argc == 4) {
-    if (WaitForeground(title, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)))) return 0;
-    std::fprintf(stderr, "timeout\n");
-    return 1;
   }
   return Usage();
 }

@@ -1,6 +1,6 @@
 // An interactive form on the Win32 toolkit, to drive under Wine with real
 // input. Prints one line per event; a click or close request hides the form.
-//   toolkit_smoke [list] [multi] [twice] [picture <file>]
+//   form_playground [list] [multi] [twice] [picture <file>]
 #include <windows.h>
 
 #include <cstdio>
