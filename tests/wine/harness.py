@@ -198,6 +198,11 @@ class Probe:
             return None
         return Window(lines[0].split())
 
+    def focused(self, title, timeout_ms=20000):
+        """Waits until a control of the window has the keyboard focus."""
+        rc, _ = self._run("focus", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return rc == 0
+
     def rects(self, title):
         rc, lines = self._run("rects", title)
         if rc != 0 or not lines:

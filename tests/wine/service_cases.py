@@ -87,7 +87,7 @@ def answered(ctx, call, title, action):
     run = ScriptRun(ctx.wine, ctx.bits, script)
     try:
         window = ctx.probe.ready(title)
-        if not window:
+        if not window or not ctx.probe.focused(title):
             raise Failure(f"the chooser '{title}' did not appear and take the focus")
         action(ctx, window)
         if not ctx.probe.gone(title, 20000):
@@ -125,11 +125,11 @@ def case_file_choosers_answer_what_the_user_typed(ctx):
     cases = [
         ("result = w.ChooseFileOpen", "Open File", typing(base + "\\typed-open.log", "key:Return"),
          base + "\\typed-open.log"),
-        ("result = w.ChooseFileOpen", "Open File", typing(base + "\\existing.dat", "key:Return"),
+        ("result = w.ChooseFileOpen", "Open File", typing("paste:" + base + "\\existing.dat", "key:Return"),
          base + "\\existing.dat"),
-        ("result = w.ChooseFileSave", "Save As", typing(base + "\\report", "key:Return"),
+        ("result = w.ChooseFileSave", "Save As", typing("paste:" + base + "\\report", "key:Return"),
          base + "\\report.txt"),
-        ("result = w.ChooseFileSave", "Save As", typing(base + "\\existing.dat", "key:Return"),
+        ("result = w.ChooseFileSave", "Save As", typing("paste:" + base + "\\existing.dat", "key:Return"),
          base + "\\existing.dat"),
         ("result = w.ChooseFileOpen", "Open File", typing("key:Escape"), ""),
         ("result = w.ChooseFileSave", "Save As", typing("key:Escape"), ""),

@@ -5,6 +5,8 @@
 //   probe ready <title> <timeout-ms>  waits until the window is visible, in the
 //                                     foreground and laid out (two successive
 //                                     looks see the same geometry)
+//   probe focus <title> <timeout-ms>  waits until a control of the window has the
+//                                     keyboard focus
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -126,12 +128,30 @@ std::vector<LONG> Geometry(HWND top) {
   return values;
 }
 
+// Polls until a control inside the window holds its thread's keyboard
+// focus; false on timeout.
+bool WaitControlFocus(const wchar_t* title, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND hwnd = FindVisible(title);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (hwnd && GetForegroundWindow() == hwnd &&
+        GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndFocus &&
+        IsChild(hwnd, info.hwndFocus))
+      return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: probe wait <title> <timeout-ms>\n"
                "       probe rects <title>\n"
                "       probe gone <title> <timeout-ms>\n"
-               "       probe ready <title> <timeout-ms>\n");
+               "       probe ready <title> <timeout-ms>\n"
+               "       probe focus <title> <timeout-ms>\n");
   return 2;
 }
 
@@ -166,6 +186,11 @@ int wmain(int argc, wchar_t** argv) {
     else
       std::printf("gone\n");
     return 0;
+  }
+  if (command == L"focus" && argc == 4) {
+    if (WaitControlFocus(title, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)))) return 0;
+    std::fprintf(stderr, "timeout\n");
+    return 1;
   }
   return Usage();
 }
