@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth xdotool xclip x11-utils imagemagick
+  pulseaudio pulseaudio-utils
 )
 
 missing=()

@@ -1,6 +1,6 @@
 // System services beyond the dialog: standard choosers, the settings
 // profile and wave sound. Texts are the script's Unicode; backends convert
-// to the system's ANSI code page where the platform asks for it.
+// to the system's code page where the platform asks for it.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +16,19 @@ class Choosers {
  public:
   virtual ~Choosers() = default;
   struct FileRequest {
-    Text title;          // "Open File" / "Save As"
-    Text filter_name;    // "All Files"
-    Text filter_pattern; // "*.*"
+    Text title;           // "Open File" / "Save As"
+    Text filter_name;     // "All Files"
+    Text filter_pattern;  // "*.*"
     std::optional<Text> default_extension;  // "txt" for the save chooser
-    int max_path;        // characters including the terminator (255)
+    int max_path = 255;   // characters the path may take, terminator included
   };
   virtual std::optional<Text> OpenFile(const FileRequest& request) = 0;
   virtual std::optional<Text> SaveFile(const FileRequest& request) = 0;
-  // title absent: no title line. Returns the item's file-system path.
-  virtual std::optional<Text> BrowseFolder(const std::optional<Text>& title, int max_path) = 0;
-  // Custom colours part expanded, no initial colour; 0x00BBGGRR on success.
+  // title absent: no title line. Returns the chosen item's whole file-system
+  // path; nothing for cancel or an item that has none.
+  virtual std::optional<Text> BrowseFolder(const std::optional<Text>& title) = 0;
+  // Custom-colour part expanded, no initial colour, a fresh table of custom
+  // colours; 0x00BBGGRR on success.
   virtual std::optional<int32_t> PickColor() = 0;
 };
 
@@ -38,7 +40,8 @@ class Profile {
   // buffer_size - 1 characters; returns the characters copied.
   virtual int32_t Read(const Text& section, const Text& key, const Text& fallback,
                        Text& out, int32_t buffer_size, const Text& file) = 0;
-  // value absent: removes the key. Returns false on failure.
+  // value absent: removes the key. Creates the section and key as needed.
+  // Returns false on failure.
   virtual bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
                      const Text& file) = 0;
 };

@@ -10,10 +10,6 @@ namespace brivet::window {
 
 namespace {
 std::atomic<long> g_live_windows{0};
-
-[[noreturn]] void NotAvailable() {
-  throw Error(Fault::NotAvailableYet);
-}
 }  // namespace
 
 long LiveWindowCount() noexcept { return g_live_windows.load(); }
@@ -71,16 +67,5 @@ void Window::Reset() {
   ResetForm();
   CollectRetired();
 }
-
-// Members that later work fills in.
-Variant Window::ChooseFileOpen() { NotAvailable(); }
-Variant Window::ChooseFileSave() { NotAvailable(); }
-Variant Window::ChooseFolder(Variant&) { NotAvailable(); }
-Variant Window::ChooseColorRGB(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::ChooseColorHex() { NotAvailable(); }
-Variant Window::GetInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::SaveInfo(Variant&, Variant&, Variant&) { NotAvailable(); }
-Variant Window::DeleteInfo(Variant&, Variant&) { NotAvailable(); }
-void Window::PlaySound(Variant&) { NotAvailable(); }
 
 }  // namespace brivet::window

@@ -3,6 +3,8 @@
 
 #include "file_system_contract.h"
 #include "file_system_headless.h"
+#include "profile_contract.h"
+#include "profile_portable.h"
 #include "toolkit_contract.h"
 #include "toolkit_headless.h"
 
@@ -23,6 +25,12 @@ TEST(Contracts, HeadlessFileSystem) {
   headless::HeadlessFileSystemFactory factory;
   contract::FileSystemContract(checker, factory, Scratch("fs"));
   EXPECT_EQ(factory.live_objects, 0);
+}
+
+TEST(Contracts, PortableProfile) {
+  GTestChecker checker;
+  headless::PortableProfile profile;
+  contract::ProfileContract(checker, profile, Scratch("profile"));
 }
 
 TEST(Contracts, HeadlessToolkit) {

@@ -203,6 +203,10 @@ class Probe:
         """Waits until the control has the focus; answers the focused id."""
         _, lines = self._run("focus", title, control_id, timeout_ms, timeout=timeout_ms / 1000 + 30)
         return int(lines[0].split()[1]) if lines else None
+    def focused(self, title, timeout_ms=20000):
+        """Waits until a control of the window has the keyboard focus."""
+        rc, _ = self._run("focused", title, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return rc == 0
 
     def rects(self, title):
         rc, lines = self._run("rects", title)

@@ -1,23 +1,67 @@
-#include "file_system_headless.h"
+#include "services_headless.h"
+
 #include "platform.h"
-#include "services/unavailable_services.h"
 #include "toolkit_headless.h"
 
 namespace brivet::headless {
 
+namespace {
+
+std::optional<Text> Next(std::deque<std::optional<Text>>& answers, const char* chooser) {
+  if (answers.empty()) throw ChooserQueueRanDry{chooser};
+  std::optional<Text> answer = std::move(answers.front());
+  answers.pop_front();
+  return answer;
+}
+
+// A file chooser refuses a path that does not fit its buffer.
+std::optional<Text> Fitting(std::optional<Text> path, const services::Choosers::FileRequest& request) {
+  if (path && path->size() >= static_cast<size_t>(request.max_path)) return std::nullopt;
+  return path;
+}
+
+}  // namespace
+
+std::optional<Text> HeadlessChoosers::OpenFile(const FileRequest& request) {
+  open_requests.push_back(request);
+  return Fitting(Next(paths, "open chooser"), request);
+}
+
+std::optional<Text> HeadlessChoosers::SaveFile(const FileRequest& request) {
+  save_requests.push_back(request);
+  return Fitting(Next(paths, "save chooser"), request);
+}
+
+std::optional<Text> HeadlessChoosers::BrowseFolder(const std::optional<Text>& title) {
+  folder_titles.push_back(title);
+  return Next(paths, "folder chooser");
+}
+
+std::optional<int32_t> HeadlessChoosers::PickColor() {
+  ++color_requests;
+  if (colors.empty()) throw ChooserQueueRanDry{"colour chooser"};
+  const std::optional<int32_t> answer = colors.front();
+  colors.pop_front();
+  return answer;
+}
+
+HeadlessServices& InstalledHeadlessServices() {
+  static HeadlessServices services;
+  return services;
+}
+
 HeadlessToolkit& InstallHeadlessPlatform() {
   static HeadlessToolkit toolkit;
-  static HeadlessFileSystemFactory file_system;
-  static services::UnavailableChoosers choosers;
-  static services::UnavailableProfile profile;
-  static services::UnavailableSound sound;
+  HeadlessServices& services = InstalledHeadlessServices();
   toolkit.actions.clear();
+  services.choosers = HeadlessChoosers();
+  services.sound.played.clear();
   Platform platform;
   platform.toolkit = &toolkit;
-  platform.file_system = &file_system;
-  platform.choosers = &choosers;
-  platform.profile = &profile;
-  platform.sound = &sound;
+  platform.file_system = &services.file_system;
+  platform.choosers = &services.choosers;
+  platform.profile = &services.profile;
+  platform.sound = &services.sound;
   InstallPlatform(platform);
   return toolkit;
 }

@@ -5,7 +5,7 @@
 
 #include "file_system_win32.h"
 #include "platform.h"
-#include "services/unavailable_services.h"
+#include "services_win32.h"
 #include "toolkit_win32.h"
 
 namespace brivet::win32 {
@@ -16,9 +16,9 @@ namespace {
 struct Win32Services {
   std::unique_ptr<form::Toolkit> toolkit;
   Win32FileSystemFactory file_system;
-  services::UnavailableChoosers choosers;
-  services::UnavailableProfile profile;
-  services::UnavailableSound sound;
+  Win32Choosers choosers;
+  Win32Profile profile;
+  Win32Sound sound;
 };
 
 std::mutex g_guard;

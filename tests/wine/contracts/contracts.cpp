@@ -8,6 +8,8 @@
 #include "file_system_contract.h"
 #include "file_system_win32.h"
 #include "handles.h"
+#include "profile_contract.h"
+#include "services_win32.h"
 #include "toolkit_contract.h"
 #include "toolkit_win32.h"
 
@@ -30,6 +32,8 @@ int wmain() {
   try {
     brivet::win32::Win32FileSystemFactory file_system;
     brivet::contract::FileSystemContract(checker, file_system, Scratch("fs"));
+    brivet::win32::Win32Profile profile;
+    brivet::contract::ProfileContract(checker, profile, Scratch("profile"));
     brivet::win32::ComScope com;
     const auto toolkit = brivet::MakeWin32Toolkit(GetModuleHandleW(nullptr));
     brivet::contract::ToolkitContract(checker, *toolkit, Scratch("toolkit"));

@@ -9,6 +9,10 @@
 //                                     waits until the control with that id
 //                                     has the keyboard focus; prints the id
 //                                     of the focused control either way
+//   probe focused <title> <timeout-ms>
+//                                     waits until the window is in the
+//                                     foreground and one of its controls has
+//                                     the keyboard focus
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -150,13 +154,31 @@ int WaitFocus(const wchar_t* title, int id, DWORD timeout_ms) {
   return seen == id ? 0 : 1;
 }
 
+// Polls until a control inside the window holds its thread's keyboard
+// focus; false on timeout.
+bool WaitControlFocus(const wchar_t* title, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND hwnd = FindVisible(title);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (hwnd && GetForegroundWindow() == hwnd &&
+        GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndFocus &&
+        IsChild(hwnd, info.hwndFocus))
+      return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(50);
+  }
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: probe wait <title> <timeout-ms>\n"
                "       probe rects <title>\n"
                "       probe gone <title> <timeout-ms>\n"
                "       probe ready <title> <timeout-ms>\n"
-               "       probe focus <title> <id> <timeout-ms>\n");
+               "       probe focus <title> <id> <timeout-ms>\n"
+               "       probe focused <title> <timeout-ms>\n");
   return 2;
 }
 
@@ -194,6 +216,11 @@ int wmain(int argc, wchar_t** argv) {
     else
       std::printf("gone\n");
     return 0;
+  }
+  if (command == L"focused" && argc == 4) {
+    if (WaitControlFocus(title, static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)))) return 0;
+    std::fprintf(stderr, "timeout\n");
+    return 1;
   }
   return Usage();
 }

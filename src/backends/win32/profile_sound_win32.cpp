@@ -1,0 +1,32 @@
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "handles.h"
+#include "services_win32.h"
+
+namespace brivet::win32 {
+
+int32_t Win32Profile::Read(const Text& section, const Text& key, const Text& fallback, Text& out,
+                           int32_t buffer_size, const Text& file) {
+  out.clear();
+  if (buffer_size <= 0) return 0;
+  std::vector<wchar_t> buffer(static_cast<size_t>(buffer_size), L'\0');
+  const DWORD copied = GetPrivateProfileStringW(Wide(section), Wide(key), Wide(fallback), buffer.data(),
+                                                static_cast<DWORD>(buffer_size), Wide(file));
+  const size_t length = std::min<size_t>(copied, static_cast<size_t>(buffer_size - 1));
+  out = FromWide(buffer.data(), length);
+  return static_cast<int32_t>(length);
+}
+
+bool Win32Profile::Write(const Text& section, const Text& key, const std::optional<Text>& value,
+                         const Text& file) {
+  return WritePrivateProfileStringW(Wide(section), Wide(key), value ? Wide(*value) : nullptr,
+                                    Wide(file)) != FALSE;
+}
+
+void Win32Sound::PlaySync(const Text& path) { sndPlaySoundW(Wide(path), SND_SYNC); }
+
+}  // namespace brivet::win32

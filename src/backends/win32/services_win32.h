@@ -1,0 +1,33 @@
+// The system services on Windows: comdlg32's and shell32's standard
+// choosers, kernel32's profile functions and winmm's sound, all through
+// their wide-character forms.
+#pragma once
+
+#include "services/system_services.h"
+
+namespace brivet::win32 {
+
+class Win32Choosers final : public services::Choosers {
+ public:
+  std::optional<Text> OpenFile(const FileRequest& request) override;
+  std::optional<Text> SaveFile(const FileRequest& request) override;
+  std::optional<Text> BrowseFolder(const std::optional<Text>& title) override;
+  std::optional<int32_t> PickColor() override;
+};
+
+// The profile functions keep a file in the code page it was created in; the
+// settings file starts empty, so it stays ANSI.
+class Win32Profile final : public services::Profile {
+ public:
+  int32_t Read(const Text& section, const Text& key, const Text& fallback, Text& out,
+               int32_t buffer_size, const Text& file) override;
+  bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
+             const Text& file) override;
+};
+
+class Win32Sound final : public services::Sound {
+ public:
+  void PlaySync(const Text& path) override;
+};
+
+}  // namespace brivet::win32

@@ -1,0 +1,426 @@
+"""The system services under Wine: the settings file through VBScript, the
+choosers answered with real keyboard input, and wave sound played into a
+null sink of a real sound server."""
+
+import array
+import math
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import wave
+from pathlib import Path
+
+from harness import Failure, ScriptRun, check_script_output, windows_path
+
+SCRIPTS = Path(__file__).resolve().parent / "scripts"
+
+
+def expect(got, wanted, what):
+    if got != wanted:
+        raise Failure(f"{what}: expected {wanted!r}, got {got!r}")
+
+
+def settings_file(ctx):
+    return ctx.wine.prefix / "drive_c/windows/brivetdll.ini"
+
+
+def case_settings_file_edge_cases(ctx):
+    ctx.run_script((SCRIPTS / "settings.vbs").read_text(), "settings")
+    data = settings_file(ctx).read_bytes()
+    if data.startswith(b"\xff\xfe") or b"\x00" in data:
+        raise Failure(f"the settings file is not ANSI text: {data[:40]!r}")
+
+
+WRITER = """
+Dim w, v, r
+Set w = CreateObject("Brivet.Window")
+CheckError 0, "create"
+Check w.SaveInfo("shared", "{key}", "{value}") = 1, "save {key}"
+r = w.GetInfo("SHARED", "{other}", v)
+WScript.Echo "read " & r & " [" & v & "]"
+Set w = Nothing
+Finish
+"""
+
+
+def case_two_scripts_write_the_settings_file_in_turn(ctx):
+    path = settings_file(ctx)
+    path.unlink(missing_ok=True)
+    first = ctx.run_script(WRITER.format(key="first", value="one", other="second"), "writer")
+    second = ctx.run_script(WRITER.format(key="second", value="two \xe9", other="first"), "writer")
+    expect([l for l in first if l.startswith("read")], ["read 0 []"],
+           "the first script before the second wrote")
+    expect([l for l in second if l.startswith("read")], ["read 1 [one]"], "the second script")
+    expect(path.read_bytes(), b"[shared]\r\nfirst=one\r\nsecond=two \xe9\r\n", "the file's bytes")
+
+
+# --- choosers, answered with real keyboard input --------------------------
+
+def chooser_script(call):
+    """A script that makes one chooser call and writes its answer, in UTF-16,
+    to a file the harness reads (the host's output is ANSI)."""
+    return f"""
+Dim w, fso, out, result, r, g, b
+Set w = CreateObject("Brivet.Window")
+CheckError 0, "create"
+Set fso = CreateObject("Scripting.FileSystemObject")
+{call}
+CheckError 0, "the chooser call"
+Set out = fso.CreateTextFile(WScript.ScriptFullName & ".answer", True, True)
+out.Write result
+out.Close
+WScript.Echo "answer " & TypeName(result)
+Set w = Nothing
+Finish
+"""
+
+
+def answered(ctx, call, title, action):
+    """Runs the chooser call, waits for the chooser titled `title`, runs
+    `action` on it and returns the script's answer and its printed lines."""
+    script = ctx.script_file(chooser_script(call), "chooser")
+    answer = Path(str(script) + ".answer")
+    answer.unlink(missing_ok=True)
+    run = ScriptRun(ctx.wine, ctx.bits, script)
+    try:
+        window = ctx.probe.ready(title)
+        if not window or not ctx.probe.focused(title):
+            raise Failure(f"the chooser '{title}' did not appear and take the focus")
+        action(ctx, window)
+        if not ctx.probe.gone(title, 20000):
+            ctx.screen.screenshot(ctx.shots / f"chooser-stuck-win{ctx.bits}.png")
+            raise Failure(f"the chooser '{title}' stayed on screen")
+    finally:
+        out = run.finish()
+    lines = check_script_output(out)
+    if not answer.exists():
+        raise Failure("the script wrote no answer")
+    return answer.read_bytes().decode("utf-16"), lines
+
+
+def typing(*texts_and_keys):
+    """Types texts, presses "key:" items and pastes "paste:" items (a text
+    with characters outside the keyboard map)."""
+    def action(ctx, window):
+        for item in texts_and_keys:
+            if item.startswith("key:"):
+                ctx.screen.key(item[4:])
+            elif item.startswith("paste:"):
+                ctx.screen.paste(item[6:])
+            else:
+                ctx.screen.type(item)
+    return action
+
+
+def case_file_choosers_answer_what_the_user_typed(ctx):
+    folder = Path(tempfile.mkdtemp(prefix=f"choose{ctx.bits}-", dir=ctx.work))
+    existing = folder / "existing.dat"
+    existing.write_text("x")
+    unicode_folder = folder / "\u03a9mega-\u0436"
+    unicode_folder.mkdir()
+    base = windows_path(folder)
+    cases = [
+        ("result = w.ChooseFileOpen", "Open File", typing(base + "\\typed-open.log", "key:Return"),
+         base + "\\typed-open.log"),
+        ("result = w.ChooseFileOpen", "Open File", typing("paste:" + base + "\\existing.dat", "key:Return"),
+         base + "\\existing.dat"),
+        ("result = w.ChooseFileSave", "Save As", typing("paste:" + base + "\\report", "key:Return"),
+         base + "\\report.txt"),
+        ("result = w.ChooseFileSave", "Save As", typing("paste:" + base + "\\existing.dat", "key:Return"),
+         base + "\\existing.dat"),
+        ("result = w.ChooseFileOpen", "Open File", typing("key:Escape"), ""),
+        ("result = w.ChooseFileSave", "Save As", typing("key:Escape"), ""),
+        ("result = w.ChooseFileOpen", "Open File",
+         typing("paste:" + windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt", "key:Return"),
+         windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt"),
+    ]
+    for call, title, action, wanted in cases:
+        got, _ = answered(ctx, call, title, action)
+        expect(got, wanted, f"{call} ({title})")
+
+
+def case_folder_chooser_picks_a_folder(ctx):
+    # The tree opens at the desktop, expanded, with the focus on OK; a folder
+    # made on the desktop is one of the desktop's items, reached by typing
+    # its name in the tree.
+    desktop = ctx.wine.prefix / "drive_c/users" / os.environ.get("USER", "root") / "Desktop"
+    desktop = desktop.resolve()
+    desktop.mkdir(parents=True, exist_ok=True)
+    picked = desktop / "brivetpick"
+    picked.mkdir(exist_ok=True)
+
+    def pick(name):
+        return typing("key:shift+Tab", "key:Home", name, "key:Return")
+
+    try:
+        got, _ = answered(ctx, 'result = w.ChooseFolder("Choose the test folder")', "Browse for Folder",
+                          pick("brivetpick"))
+        if not got.lower().endswith("\\desktop\\brivetpick"):
+            raise Failure(f"the folder chooser answered {got!r}")
+        got, _ = answered(ctx, "result = w.ChooseFolder()", "Browse for Folder", pick("Trash"))
+        expect(got, "", "an item without a file-system path")
+        got, _ = answered(ctx, "result = w.ChooseFolder()", "Browse for Folder", typing("key:Escape"))
+        expect(got, "", "a cancelled folder chooser")
+    finally:
+        shutil.rmtree(picked, ignore_errors=True)
+
+
+COLOR_RED, COLOR_GREEN, COLOR_BLUE = 706, 707, 708  # the chooser's component fields
+
+
+def set_colour(red, green, blue):
+    def action(ctx, window):
+        window = ctx.probe.rects("Color")
+        for field, value in ((COLOR_RED, red), (COLOR_GREEN, green), (COLOR_BLUE, blue)):
+            if field not in window.children:
+                raise Failure(f"the colour chooser has no field {field}: {sorted(window.children)}")
+            ctx.screen.click(*window.child_centre(field))
+            ctx.screen.key("End", "shift+Home", "BackSpace")
+            ctx.screen.type(str(value))
+        ctx.screen.key("Return")
+    return action
+
+
+def case_colour_chooser_answers_components_and_text(ctx):
+    got, lines = answered(ctx, 'result = w.ChooseColorRGB(r, g, b) & " " & r & " " & g & " " & b & " " & '
+                               'TypeName(r)', "Color", set_colour(18, 52, 86))
+    expect(got, f"{0x563412} 18 52 86 Long", "ChooseColorRGB")
+    got, _ = answered(ctx, "result = w.ChooseColorHex", "Color", set_colour(171, 205, 239))
+    expect(got, "ABCDEF", "ChooseColorHex")
+    got, _ = answered(ctx, 'result = w.ChooseColorRGB(r, g, b) & " " & r & " " & g & " " & b & " " & '
+                           'TypeName(r)', "Color", typing("key:Escape"))
+    expect(got, "-1 -1 -1 -1 Integer", "a cancelled ChooseColorRGB")
+    got, _ = answered(ctx, "result = w.ChooseColorHex", "Color", typing("key:Escape"))
+    expect(got, "", "a cancelled ChooseColorHex")
+
+
+HEX_TO_WINDOW = """
+Dim w, h
+Set w = CreateObject("Brivet.Window")
+h = w.ChooseColorHex
+WScript.Echo "hex " & h
+w.WindowColor = h
+w.Title = "Brivet chosen colour"
+w.ShowButtons = 1
+w.Show
+CheckError 0, "show"
+Set w = Nothing
+Finish
+"""
+
+
+def case_chosen_colour_text_colours_the_window(ctx):
+    run = ctx.start_script(HEX_TO_WINDOW, "hexwindow")
+    try:
+        if not ctx.probe.ready("Color"):
+            raise Failure("the colour chooser did not appear")
+        set_colour(200, 100, 30)(ctx, None)
+        window = ctx.probe.wait("Brivet chosen colour")
+        if not window:
+            raise Failure("the dialog did not appear")
+        ox, oy = window.client_origin
+        deadline = time.time() + 10  # until the window has painted
+        while (pixel := ctx.screen.pixels((ox + 3, oy + 3, ox + 4, oy + 4))[0][0]) != (200, 100, 30) \
+                and time.time() < deadline:
+            time.sleep(0.1)
+        ctx.screen.click(*window.close_box())
+    finally:
+        out = run.finish()
+    lines = check_script_output(out)
+    expect([l for l in lines if l.startswith("hex")], ["hex C8641E"], "the colour text")
+    expect(pixel, (200, 100, 30), "the window's colour on screen")
+
+
+# --- sound ---------------------------------------------------------------
+
+class SoundServer:
+    """A private sound server whose only output is a null sink, and a
+    recording of that sink's monitor."""
+
+    RATE = 44100
+
+    def __init__(self, work):
+        self.dir = Path(tempfile.mkdtemp(prefix="pulse-", dir=work))
+        self.socket = self.dir / "native"
+        self.env = dict(os.environ, HOME=str(self.dir), PULSE_RUNTIME_PATH=str(self.dir / "run"),
+                        PULSE_SERVER=f"unix:{self.socket}")
+        self.server = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disable-shm=yes",
+             f"--load=module-native-protocol-unix socket={self.socket} auth-anonymous=1",
+             "--load=module-null-sink sink_name=brivet_null", "--log-target=stderr"],
+            env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 20
+        while subprocess.run(["pactl", "info"], env=self.env, capture_output=True).returncode != 0:
+            if time.time() > deadline or self.server.poll() is not None:
+                raise Failure("the sound server did not start")
+            time.sleep(0.2)
+        # Silence played all along keeps the sink running: an idle sink's
+        # monitor delivers nothing, and the start of a sound would be lost
+        # while it wakes.
+        self.zeros = open("/dev/zero", "rb")
+        self.silence = subprocess.Popen(
+            ["pacat", "-p", "--raw", "--format=s16le", f"--rate={self.RATE}", "--channels=1"],
+            env=self.env, stdin=self.zeros)
+        self.recorder = None
+
+    def record(self):
+        self.recording = bytearray()
+        self.recorder = subprocess.Popen(
+            ["pacat", "-r", "-d", "brivet_null.monitor", "--raw", "--format=s16le", f"--rate={self.RATE}",
+             "--channels=1", "--latency-msec=50"], env=self.env, stdout=subprocess.PIPE)
+
+        def collect():
+            while chunk := self.recorder.stdout.read(4096):
+                self.recording.extend(chunk)
+
+        self.collector = threading.Thread(target=collect, daemon=True)
+        self.collector.start()
+        deadline = time.time() + 20
+        # Recording for real once the sink's silence comes in.
+        while len(self.recording) < self.RATE:  # half a second of samples
+            if time.time() > deadline:
+                raise Failure("the recorder gets nothing from the sink's monitor")
+            time.sleep(0.1)
+
+    def pactl(self, *args):
+        return subprocess.run(["pactl"] + list(args), env=self.env, capture_output=True, text=True).stdout
+
+    def samples(self):
+        data = bytes(self.recording)
+        samples = array.array("h")
+        samples.frombytes(data[: len(data) // 2 * 2])
+        return samples
+
+    def recorded(self, settled):
+        """The recording, once `settled(samples)` holds (or after 15 s): the
+        recorder gets what the sink played some time later, and nothing at
+        all while the sink is idle."""
+        deadline = time.time() + 15
+        samples = self.samples()
+        while not settled(samples) and time.time() < deadline:
+            time.sleep(0.2)
+            samples = self.samples()
+        self.recorder.terminate()
+        self.recorder.wait(10)
+        self.collector.join(10)
+        return samples
+
+    def stop(self):
+        for process in (self.recorder, self.silence):
+            if process and process.poll() is None:
+                process.kill()
+        self.zeros.close()
+        self.server.terminate()
+        try:
+            self.server.wait(10)
+        except subprocess.TimeoutExpired:
+            self.server.kill()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def write_tone(path, seconds=1.0, hertz=440, rate=44100):
+    frames = array.array("h", (int(12000 * math.sin(2 * math.pi * hertz * i / rate))
+                               for i in range(int(seconds * rate))))
+    with wave.open(str(path), "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(rate)
+        out.writeframes(frames.tobytes())
+
+
+def tone_blocks(samples, rate=SoundServer.RATE, hertz=440):
+    """For each 10 ms block of the recording, whether it holds the tone: loud,
+    and crossing zero about as often as the tone does."""
+    block = rate // 100
+    wanted = 2 * hertz / 100
+    held = []
+    for start in range(0, len(samples) - block, block):
+        chunk = samples[start:start + block]
+        loud = sum(abs(s) for s in chunk) / block > 2000
+        crossings = sum(1 for a, b in zip(chunk, chunk[1:]) if (a < 0) != (b < 0))
+        held.append(loud and abs(crossings - wanted) <= 2)
+    return held
+
+
+def tone_then_silence(samples):
+    """The tone was recorded and half a second of silence after it."""
+    held = tone_blocks(samples)
+    return any(held) and len(held) - (len(held) - held[::-1].index(True)) >= 50
+
+
+SOUND_SCRIPT = """
+Dim w, t, paths, i
+Set w = CreateObject("Brivet.Window")
+CheckError 0, "create"
+paths = Array({paths})
+For i = 0 To UBound(paths)
+  t = Timer
+  w.PlaySound paths(i)
+  CheckError 0, "PlaySound " & i
+  WScript.Echo "took " & Int((Timer - t) * 1000)
+Next
+w.PlaySound Null
+CheckError 0, "PlaySound Null"
+Set w = Nothing
+Finish
+"""
+
+
+def played(ctx, server, paths, expect_tone):
+    """Runs PlaySound for each path while recording the sink; returns how long
+    each call took (ms) and how many seconds of the tone were recorded."""
+    quoted = ", ".join('"' + p + '"' for p in paths)
+    server.record()
+    saved = dict(ctx.wine.env)
+    ctx.wine.env.update(PULSE_SERVER=server.env["PULSE_SERVER"])
+    try:
+        lines = ctx.run_script(SOUND_SCRIPT.format(paths=quoted), "sound")
+    finally:
+        ctx.wine.env = saved
+    took = [int(l.split()[1]) for l in lines if l.startswith("took ")]
+    if expect_tone:
+        samples = server.recorded(tone_then_silence)
+    else:  # half a second of the sink's output after the script ended
+        ended = len(server.samples())
+        samples = server.recorded(lambda s: len(s) >= ended + SoundServer.RATE // 2)
+    held = tone_blocks(samples)
+    return took, sum(held) / 100, "".join("#" if h else "." for h in held)
+
+
+def case_wave_sound_plays_to_its_end(ctx):
+    folder = Path(tempfile.mkdtemp(prefix=f"sound{ctx.bits}-", dir=ctx.work))
+    write_tone(folder / "tone.WaV")
+    shutil.copy(folder / "tone.WaV", folder / "tone.mp3")
+    shutil.copy(folder / "tone.WaV", folder / "tone.wav.bak")
+    (folder / "folder.wav").mkdir()
+    base = windows_path(folder)
+    server = SoundServer(ctx.work)
+    try:
+        took, heard, trace = played(ctx, server, [base + "\\tone.WaV"], True)
+        if not took or took[0] < 1000:
+            raise Failure(f"PlaySound returned after {took} ms, before the 1-second tone had played")
+        # Under load Wine's stream can underrun, which breaks up some blocks.
+        if heard < 0.5:
+            raise Failure(f"the sink's monitor holds {heard:.2f} s of the tone (10 ms blocks: {trace})")
+        silent = [base + "\\missing.wav", base + "\\tone.mp3", base + "\\tone.wav.bak",
+                  base + "\\folder.wav", ""]
+        took, heard, trace = played(ctx, server, silent, False)
+        expect(len(took), len(silent), "calls that returned")
+        if heard > 0:
+            raise Failure(f"{heard:.2f} s of the tone was played for files that are no wave files: {trace}")
+    finally:
+        server.stop()
+
+
+CASES = [
+    case_settings_file_edge_cases,
+    case_two_scripts_write_the_settings_file_in_turn,
+    case_file_choosers_answer_what_the_user_typed,
+    case_folder_chooser_picks_a_folder,
+    case_colour_chooser_answers_components_and_text,
+    case_chosen_colour_text_colours_the_window,
+    case_wave_sound_plays_to_its_end,
+]
