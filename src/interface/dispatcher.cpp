@@ -5,9 +5,11 @@ namespace brivet::dispatch {
 namespace {
 
 const Member* Resolve(int32_t dispid, uint16_t flags) {
-  // The interface has no by-reference puts: `Set w.Caption = x` is refused.
-  if (flags & kPropertyPutRef) return nullptr;
+  // The interface has no by-reference puts: `Set w.Caption = x` alone is
+  // refused, but a host that cannot tell (JScript, for an object value)
+  // offers both kinds of put at once, and the value put is taken.
   if (flags & kPropertyPut) return FindMember(dispid, MemberKind::PropertyPut);
+  if (flags & kPropertyPutRef) return nullptr;
   if (flags & kMethod)
     if (const Member* m = FindMember(dispid, MemberKind::Method)) return m;
   if (flags & kPropertyGet) {
@@ -36,8 +38,9 @@ Refusal Invoke(window::Window& target, const Call& call) {
   for (size_t i = 0; i < named; ++i) {
     const int32_t id = call.named[i];
     int slot;
+    // A put's value may be named like any parameter, by its own name.
     if (id == kPropertyPutDispId && is_put) slot = value_slot;
-    else if (id >= 0 && id < count && id != value_slot) slot = id;
+    else if (id >= 0 && id < count) slot = id;
     else return {status::kParamNotFound, static_cast<uint32_t>(i)};
     if (slots[slot] != nullptr) return {status::kParamNotFound, static_cast<uint32_t>(i)};
     slots[slot] = &call.args[i];

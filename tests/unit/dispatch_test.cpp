@@ -36,6 +36,10 @@ TEST(Dispatch, WriteOnlyPropertiesCannotBeRead) {
     EXPECT_EQ(host.Invoke(w, u"Caption", dispatch::kPropertyPutRef, {S("x")}),
               status::kMemberNotFound);
     EXPECT_FALSE(host.form().Visible(form::ControlId::FrLab));
+    // A host that offers both kinds of put (JScript, for an object) gets the value put.
+    EXPECT_EQ(host.Invoke(w, u"Title", kPropertyPut | dispatch::kPropertyPutRef, {S("both")}),
+              status::kOk);
+    EXPECT_EQ(host.form().title(), u"both");
   });
 }
 
@@ -85,6 +89,24 @@ TEST(Dispatch, NamedArgumentsReachTheirParameters) {
     const dispatch::Refusal refusal = dispatch::Invoke(w, wrong);
     EXPECT_EQ(refusal.status, status::kParamNotFound);
     EXPECT_EQ(refusal.arg_error, 0u);
+
+    // A put's value named by its parameter name, as well as by the put id.
+    struct NamedPut {
+      const char16_t* member;
+      std::vector<int32_t> ids;  // of the arguments, which the call passes last-first
+      std::vector<Variant> args;
+    };
+    const NamedPut puts[] = {
+        {u"Title", {0}, {S("by name")}},
+        {u"ShowTextBox", {3, 0}, {Variant::I2(2), Variant::Bool(false)}},  // inum:=2, bmulti:=False
+    };
+    for (const NamedPut& p : puts) {
+      std::vector<Variant> put_args = p.args;
+      dispatch::Call put{*dispatch::DispIdOfName(p.member), kPropertyPut, put_args, p.ids, nullptr};
+      EXPECT_EQ(dispatch::Invoke(w, put).status, status::kOk) << Narrow(p.member);
+    }
+    EXPECT_EQ(host.form().title(), u"by name");
+    EXPECT_EQ(window::ThreadState().TextBoxCount, 2);
   });
 }
 
