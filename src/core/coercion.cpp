@@ -1,6 +1,8 @@
 // The automation coercions with the US English rules of the platform's
 // VariantChangeTypeEx (locale 1033): rounding, range bounds, and which
 // source types convert to which targets.
+#include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -32,6 +34,15 @@ int64_t RoundDoubleTo(double v, int64_t lo, int64_t hi) {
   const double hi_bound = static_cast<double>(hi) + 0.5;
   if (!(v >= lo_bound && v < hi_bound)) throw Error::Overflow();
   return static_cast<int64_t>(RoundHalfEven(v));
+}
+
+// An exact decimal text to the nearest double.
+double DecimalToDouble(const Text& exact) {
+  const std::string ascii(exact.begin(), exact.end());  // digits, sign and point only
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size()) throw Error::TypeMismatch();
+  return value;
 }
 
 // Currency (value * 10000) rounded half to even to a whole number.
@@ -99,6 +110,8 @@ int64_t ToRange(const Variant& v, int64_t lo, int64_t hi, uint64_t width_mask) {
       return r;
     }
     case VariantType::Text: return ParsedToInteger(ParseNumber(v.text()), lo, hi, width_mask);
+    // Rounded from its exact digits, halves to even, however many there are.
+    case VariantType::Decimal: return ParsedToInteger(ParseNumber(v.text()), lo, hi, width_mask);
     case VariantType::Object: return ToRange(DefaultOf(v), lo, hi, width_mask);
     default: throw Error::TypeMismatch();  // Null, Error, Array
   }
@@ -137,6 +150,7 @@ Text ToText(const Variant& v) {
     case VariantType::R4: return RealText(v.real(), 7);
     case VariantType::R8: return RealText(v.real(), 15);
     case VariantType::Currency: return CurrencyText(v.integer());
+    case VariantType::Decimal: return v.text();
     case VariantType::Date: return DateText(v.real());
     case VariantType::Object: return ToText(DefaultOf(v));
     default: throw Error::TypeMismatch();  // Null, Error, Array
@@ -166,6 +180,7 @@ double ToDouble(const Variant& v) {
     case VariantType::Date: return v.real();
     case VariantType::Currency: return static_cast<double>(v.integer()) / 10000.0;
     case VariantType::Text: return ParsedToDouble(ParseNumber(v.text()));
+    case VariantType::Decimal: return DecimalToDouble(v.text());
     case VariantType::Object: return ToDouble(DefaultOf(v));
     default: throw Error::TypeMismatch();  // Null, Error, Array
   }
@@ -184,6 +199,10 @@ bool ToBool(const Variant& v) {
     case VariantType::I8:
     case VariantType::UI8:
     case VariantType::Currency: return v.integer() != 0;
+    case VariantType::Decimal: {
+      const auto digits = ParseNumber(v.text()).digits;
+      return std::any_of(digits.begin(), digits.end(), [](uint8_t d) { return d != 0; });
+    }
     case VariantType::R4:
     case VariantType::R8:
     case VariantType::Date: return v.real() != 0;

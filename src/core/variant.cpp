@@ -33,6 +33,13 @@ Variant Variant::Str(Text x) {
 
 Variant Variant::Str(std::string_view ascii) { return Str(T(ascii)); }
 
+Variant Variant::DecimalText(Text exact) {
+  Variant v;
+  v.type_ = VariantType::Decimal;
+  v.text_ = std::move(exact);
+  return v;
+}
+
 Variant Variant::Integer(VariantType type, int64_t x) {
   Variant v;
   v.type_ = type;
@@ -77,7 +84,8 @@ bool operator==(const Variant& a, const Variant& b) noexcept {
     case VariantType::R4:
     case VariantType::R8:
     case VariantType::Date: return a.real_ == b.real_;
-    case VariantType::Text: return a.text_ == b.text_;
+    case VariantType::Text:
+    case VariantType::Decimal: return a.text_ == b.text_;
     case VariantType::Object: return a.object_ == b.object_;
     case VariantType::Array: return a.array_ == b.array_;
     default: return a.int_ == b.int_;

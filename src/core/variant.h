@@ -27,6 +27,7 @@ enum class VariantType : uint16_t {
   Object = 9,
   Error = 10,  // a status code; the missing argument is Error(kParamNotFound)
   Bool = 11,
+  Decimal = 14,  // an exact decimal number, held as its text ("-12.5", no exponent)
   I1 = 16,
   UI1 = 17,
   UI2 = 18,
@@ -68,6 +69,7 @@ class Variant {
   static Variant Str(Text v);
   static Variant Str(std::string_view ascii);
   static Variant Bool(bool v);
+  static Variant DecimalText(Text exact);  // digits with an optional sign and point
   static Variant ErrorCode(int32_t code);
   static Variant Integer(VariantType type, int64_t v);  // I1, UI1, UI2, UI4, I8, UI8
   static Variant Object(std::shared_ptr<ObjectRef> obj);
@@ -81,7 +83,7 @@ class Variant {
   // Raw access; valid only for the matching type.
   int64_t integer() const noexcept { return int_; }  // integer types, Bool (-1/0), Error, Currency
   double real() const noexcept { return real_; }      // R4, R8, Date
-  const Text& text() const noexcept { return text_; }
+  const Text& text() const noexcept { return text_; }  // Text, Decimal
   const std::shared_ptr<ObjectRef>& object() const noexcept { return object_; }
   const std::shared_ptr<ArrayRef>& array() const noexcept { return array_; }
 

@@ -222,5 +222,26 @@ TEST(VariantBasics, EqualityAndUtf8) {
   EXPECT_EQ(Narrow(Text(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }
 
+TEST(VariantDecimal, KeepsEveryDigitAndRoundsExactly) {
+  struct DecimalCase {
+    const char* exact;
+    int32_t i4;  // rounded half to even from the exact digits
+    bool truth;
+  };
+  const DecimalCase cases[] = {
+      {"2.5000000000000000000000000001", 3, true}, {"2.5", 2, true}, {"-3.5", -4, true},
+      {"-3.4999999999999999999999", -3, true},     {"0", 0, false},  {"-0.0001", 0, true},
+  };
+  for (const DecimalCase& c : cases) {
+    const Variant d = Variant::DecimalText(T(c.exact));
+    EXPECT_EQ(ToText(d), T(c.exact));
+    EXPECT_EQ(ToInt32(d), c.i4) << c.exact;
+    EXPECT_EQ(ToBool(d), c.truth) << c.exact;
+  }
+  EXPECT_THROW(ToInt16(Variant::DecimalText(T("32767.5"))), Error);
+  EXPECT_EQ(ToInt16(Variant::DecimalText(T("32766.5"))), 32766);
+  EXPECT_DOUBLE_EQ(ToDouble(Variant::DecimalText(T("79228162514264337593543950335"))), 7.9228162514264338e+28);
+}
+
 }  // namespace
 }  // namespace brivet

@@ -8,6 +8,9 @@ namespace brivet::com {
 
 namespace {
 
+// Decimal texts cross in US English: the logic reads "." as the point.
+constexpr LCID kUsEnglish = 1033;
+
 // An object passed by the caller; its default value is its DISPID_VALUE.
 class DispatchObject final : public ObjectRef {
  public:
@@ -92,9 +95,10 @@ Variant FromVariant(const VARIANT& in) {
     case VT_DISPATCH: return Variant::Object(std::make_shared<DispatchObject>(V_DISPATCH(&in)));
     case VT_UNKNOWN: return Variant::Object(std::make_shared<DispatchObject>(V_UNKNOWN(&in)));
     case VT_DECIMAL: {
-      UniqueVariant real;
-      if (SUCCEEDED(VariantChangeType(real.get(), const_cast<VARIANT*>(&in), 0, VT_R8)))
-        return Variant::R8(V_R8(real.get()));
+      // Its exact text: a double would lose the digits past the fifteenth.
+      UniqueVariant text;
+      if (SUCCEEDED(VariantChangeTypeEx(text.get(), const_cast<VARIANT*>(&in), kUsEnglish, 0, VT_BSTR)))
+        return Variant::DecimalText(FromBstr(V_BSTR(text.get())));
       break;
     }
     default: break;
@@ -119,6 +123,15 @@ HRESULT ToVariant(const Variant& value, VARIANT* out) {
       if (!b) return E_OUTOFMEMORY;
       V_VT(out) = VT_BSTR;
       V_BSTR(out) = b;
+      return S_OK;
+    }
+    case VariantType::Decimal: {
+      DECIMAL exact{};
+      std::wstring text(value.text().begin(), value.text().end());
+      const HRESULT hr = VarDecFromStr(text.data(), kUsEnglish, 0, &exact);
+      if (FAILED(hr)) return hr;
+      V_DECIMAL(out) = exact;  // sets the whole VARIANT, type included
+      V_VT(out) = VT_DECIMAL;
       return S_OK;
     }
     case VariantType::Bool: V_VT(out) = VT_BOOL; V_BOOL(out) = value.integer() ? VARIANT_TRUE : VARIANT_FALSE; return S_OK;

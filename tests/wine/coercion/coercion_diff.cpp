@@ -122,6 +122,14 @@ std::string Describe(const VARIANT& v) {
     case VT_R8: return "R8 " + RealText(V_R8(&v));
     case VT_DATE: return "DATE " + RealText(V_DATE(&v));
     case VT_CY: return "CY " + std::to_string(V_CY(&v).int64) + "/10000";
+    case VT_DECIMAL: {
+      VARIANT text;
+      VariantInit(&text);
+      if (FAILED(VariantChangeTypeEx(&text, const_cast<VARIANT*>(&v), 1033, 0, VT_BSTR))) return "DEC ?";
+      std::string d = "DEC " + Quote(V_BSTR(&text), SysStringLen(V_BSTR(&text)));
+      VariantClear(&text);
+      return d;
+    }
     case VT_BSTR: return "BSTR " + Quote(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
     case VT_ERROR: return "ERROR " + Hex(static_cast<uint32_t>(V_ERROR(&v)));
     case VT_DISPATCH: {
@@ -264,6 +272,13 @@ struct Table {
   void Date(double v) { V_DATE(&Add(VT_DATE)) = v; }
   void Cy(int64_t scaled) { V_CY(&Add(VT_CY)).int64 = scaled; }
   void Bool(bool v) { V_BOOL(&Add(VT_BOOL)) = v ? VARIANT_TRUE : VARIANT_FALSE; }
+  void Dec(const wchar_t* text) {
+    DECIMAL d{};
+    if (FAILED(VarDecFromStr(const_cast<OLECHAR*>(text), 1033, 0, &d))) return;
+    VARIANT& v = Add(VT_DECIMAL);
+    V_DECIMAL(&v) = d;
+    V_VT(&v) = VT_DECIMAL;
+  }
   void Err(uint32_t code) { V_ERROR(&Add(VT_ERROR)) = static_cast<SCODE>(code); }
   void Str(const std::wstring& s) {
     V_BSTR(&Add(VT_BSTR)) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
@@ -402,6 +417,12 @@ void BuildTable(Table& t) {
   for (int i = 0; i < 150; ++i)
     t.Cy(static_cast<int64_t>((static_cast<uint64_t>(rng()) << 32) | rng()) >> (rng() % 63));
 
+  // Decimals that a double holds exactly (the platform converts those
+  // through a double); longer ones are checked exactly below.
+  for (const wchar_t* d : {L"0", L"2.5", L"3.5", L"-2.5", L"1.25", L"32767.5", L"32766.5", L"-32768.5",
+                           L"2147483647.5", L"-0.0001", L"1E+20", L"79228162514264337593543950335"})
+    t.Dec(d);
+
   // Dates: date only, time only, both, negative (before 1899-12-30), the
   // seconds' rounding (into the next day too), the range ends and beyond.
   for (double d : {0.0, 1.0, 2.0, 60.0, 61.0, -1.0, 0.5, -0.5, -1.25, -1.5, 36527.0, 36527.5,
@@ -505,6 +526,33 @@ int main() {
       }
     }
     printf("values: %zu; known Wine faults set apart: %d\n", table.values.size(), excluded);
+  }
+  {
+    // Decimals with more digits than a double keeps: exact text, exact rounding.
+    struct Exact {
+      const wchar_t* value;
+      const char* text;
+      const char* i4;  // the I4 result, or the error
+    };
+    const Exact exact[] = {
+        {L"2.5000000000000000000000000001", "\"2.5000000000000000000000000001\"", "3"},
+        {L"-3.4999999999999999999999", "\"-3.4999999999999999999999\"", "-3"},
+        {L"12345678901234567890.5", "\"12345678901234567890.5\"", "overflow"},
+        {L"2147483647.4999999999999999", "\"2147483647.4999999999999999\"", "2147483647"},
+    };
+    for (const Exact& e : exact) {
+      Table one;
+      one.Dec(e.value);
+      if (one.values.empty()) continue;
+      const Variant ours = FromVariant(one.values[0]);
+      const std::string text = Targets()[0].ours(ours);
+      const std::string i4 = Ours([&] { return std::to_string(brivet::ToInt32(ours)); });
+      ++cases;
+      if (text == e.text && i4 == e.i4) continue;
+      ++disagreements;
+      printf("%s: expected %s and I4 %s, ours %s and %s\n", Describe(one.values[0]).c_str(), e.text, e.i4,
+             text.c_str(), i4.c_str());
+    }
   }
   printf("coercion: %d cases, %d disagreements\n", cases, disagreements);
   OleUninitialize();
