@@ -1,6 +1,6 @@
 #include "services/mod_ini.h"
 
-#include <stdexcept>
+#include "core/traps.h"
 
 namespace brivet::services {
 
@@ -8,7 +8,7 @@ Text SettingsPath(FileSystem& files) { return files.WindowsFolder() + u"\\brivet
 
 Text ReadSetting(FileSystemFactory& factory, Profile& profile, const Text& section,
                  const Text& key) {
-  try {
+  return Trapped(T(kReadError), [&] {
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
     if (!files->FileExists(path)) return T(kFileMissing);
@@ -17,22 +17,18 @@ Text ReadSetting(FileSystemFactory& factory, Profile& profile, const Text& secti
         profile.Read(section, key, T(kNoSuchSetting), buffer, kReadBufferSize, path);
     if (copied <= 0) return T(kNoSuchSetting);
     return buffer.substr(0, static_cast<size_t>(copied));
-  } catch (const std::exception&) {
-    return T(kReadError);
-  }
+  });
 }
 
 int32_t WriteSetting(FileSystemFactory& factory, Profile& profile, const Text& section,
                      const Text& key, const std::optional<Text>& value) {
   if (!IsStorableSetting(section, key, value)) return -1;
-  try {
+  return Trapped(int32_t{-1}, [&] {
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
     if (!files->FileExists(path)) files->CreateEmptyTextFile(path);
     return profile.Write(section, key, value, path) ? 1 : -1;
-  } catch (const std::exception&) {
-    return -1;
-  }
+  });
 }
 
 bool IsStorableSetting(const Text& section, const Text& key, const std::optional<Text>& value) {

@@ -1,6 +1,6 @@
 #include "services/mod_open_save.h"
 
-#include <stdexcept>
+#include "core/traps.h"
 
 namespace brivet::services {
 
@@ -24,41 +24,33 @@ Text Delivered(const std::optional<Text>& path) {
   return text.size() <= kMaxChosenPath ? text : Text();
 }
 
-// Runs one chooser; any error is the empty text. (A test's simulated user
-// that runs out of answers throws no std::exception, so it ends the test.)
+// Runs one chooser; any error is the empty text.
 template <typename Show>
-Text Trapped(Show&& show) {
-  try {
-    return Delivered(show());
-  } catch (const std::exception&) {
-    return Text();
-  }
+Text Chosen(Show&& show) {
+  return Trapped(Text(), [&] { return Delivered(show()); });
 }
 
 }  // namespace
 
 Text ShowOpenDialog(Choosers& choosers) {
   const Choosers::FileRequest request = FileRequestTitled("Open File", std::nullopt);
-  return Trapped([&] { return choosers.OpenFile(request); });
+  return Chosen([&] { return choosers.OpenFile(request); });
 }
 
 Text ShowSaveDialog(Choosers& choosers) {
   const Choosers::FileRequest request = FileRequestTitled("Save As", Text(u"txt"));
-  return Trapped([&] { return choosers.SaveFile(request); });
+  return Chosen([&] { return choosers.SaveFile(request); });
 }
 
 Text BrowseFolder(Choosers& choosers, const std::optional<Text>& title) {
-  return Trapped([&] { return choosers.BrowseFolder(title); });
+  return Chosen([&] { return choosers.BrowseFolder(title); });
 }
 
 int32_t ShowColorDialog(Choosers& choosers) {
-  try {
+  return Trapped(int32_t{-1}, [&] {
     const std::optional<int32_t> color = choosers.PickColor();
-    if (!color || *color < 0 || *color > 0xFFFFFF) return -1;
-    return *color;
-  } catch (const std::exception&) {
-    return -1;
-  }
+    return color && *color >= 0 && *color <= 0xFFFFFF ? *color : -1;
+  });
 }
 
 Text ColorToHex(int32_t color) {

@@ -1,43 +1,31 @@
 // The file, folder and colour choosers, for scripts with or without the
 // dialog: none of them touches the form or the dialog state.
+#include "core/traps.h"
 #include "platform.h"
 #include "services/mod_open_save.h"
 #include "window/window.h"
 
 namespace brivet::window {
 
+// Every failure, a missing chooser included, is the empty text.
 Variant Window::ChooseFileOpen() {
-  try {
-    return Variant::Str(services::ShowOpenDialog(CurrentChoosers()));
-  } catch (const std::exception&) {
-    return Variant::Str(Text());
-  }
+  return Variant::Str(Trapped(Text(), [] { return services::ShowOpenDialog(CurrentChoosers()); }));
 }
 
 Variant Window::ChooseFileSave() {
-  try {
-    return Variant::Str(services::ShowSaveDialog(CurrentChoosers()));
-  } catch (const std::exception&) {
-    return Variant::Str(Text());
-  }
+  return Variant::Str(Trapped(Text(), [] { return services::ShowSaveDialog(CurrentChoosers()); }));
 }
 
 Variant Window::ChooseFolder(Variant& vtitle) {
-  try {
+  return Variant::Str(Trapped(Text(), [&] {
     std::optional<Text> title;
     if (!vtitle.IsMissing()) title = ToText(vtitle);
-    return Variant::Str(services::BrowseFolder(CurrentChoosers(), title));
-  } catch (const std::exception&) {
-    return Variant::Str(Text());
-  }
+    return services::BrowseFolder(CurrentChoosers(), title);
+  }));
 }
 
 Variant Window::ChooseColorRGB(Variant& vr, Variant& vg, Variant& vbl) {
-  int32_t color = -1;
-  try {
-    color = services::ShowColorDialog(CurrentChoosers());
-  } catch (const std::exception&) {
-  }
+  const int32_t color = Trapped(int32_t{-1}, [] { return services::ShowColorDialog(CurrentChoosers()); });
   if (color == 0) {
     vr = vg = vbl = Variant::I2(0);
   } else if (color > 0) {
@@ -54,11 +42,8 @@ Variant Window::ChooseColorRGB(Variant& vr, Variant& vg, Variant& vbl) {
 }
 
 Variant Window::ChooseColorHex() {
-  try {
-    return Variant::Str(services::ColorToHex(services::ShowColorDialog(CurrentChoosers())));
-  } catch (const std::exception&) {
-    return Variant::Str(Text());
-  }
+  return Variant::Str(
+      Trapped(Text(), [] { return services::ColorToHex(services::ShowColorDialog(CurrentChoosers())); }));
 }
 
 }  // namespace brivet::window

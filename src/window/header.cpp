@@ -1,8 +1,8 @@
 // The header band: the window title, the message caption and the picture.
 #include "core/text.h"
+#include "core/traps.h"
 #include "platform.h"
 #include "window/dialog_state.h"
-#include "window/traps.h"
 #include "window/window.h"
 
 namespace brivet::window {

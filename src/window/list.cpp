@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "core/checked.h"
+#include "core/traps.h"
 #include "window/dialog_state.h"
-#include "window/traps.h"
 #include "window/window.h"
 
 namespace brivet::window {

@@ -1,5 +1,6 @@
 // The settings members: small status codes over the shared settings file.
 #include "core/text.h"
+#include "core/traps.h"
 #include "platform.h"
 #include "services/mod_ini.h"
 #include "window/window.h"
@@ -17,42 +18,36 @@ Variant Window::GetInfo(Variant& vsect, Variant& vlin, Variant& vval) {
   // script's error.
   const Text section = ToText(vsect);
   const Text key = ToText(vlin);
-  try {
-    const Text answer =
-        services::ReadSetting(CurrentFileSystem(), CurrentProfile(), section, key);
-    int16_t status = 1;
-    if (EqualsIgnoringCase(answer, services::kNoSuchSetting)) status = 0;
-    else if (EqualsIgnoringCase(answer, services::kFileMissing)) status = -1;
-    else if (EqualsIgnoringCase(answer, services::kReadError)) status = -2;
-    vval = Variant::Str(status == 1 ? answer : Text());
-    return Status(status);
-  } catch (const std::exception&) {
-    vval = Variant::Str(Text());
-    return Status(-2);
-  }
+  // A missing service reads as a failed read.
+  const Text answer = Trapped(T(services::kReadError), [&] {
+    return services::ReadSetting(CurrentFileSystem(), CurrentProfile(), section, key);
+  });
+  int16_t status = 1;
+  if (EqualsIgnoringCase(answer, services::kNoSuchSetting)) status = 0;
+  else if (EqualsIgnoringCase(answer, services::kFileMissing)) status = -1;
+  else if (EqualsIgnoringCase(answer, services::kReadError)) status = -2;
+  vval = Variant::Str(status == 1 ? answer : Text());
+  return Status(status);
 }
 
-Variant Window::SaveInfo(Variant& vsect, Variant& vlin, Variant& vval) {
-  try {
+namespace {
+
+// Writes or, with no value, deletes; every failure is -1.
+Variant Write(Variant& vsect, Variant& vlin, const Variant* vval) {
+  return Status(Trapped(int16_t{-1}, [&] {
     const Text section = ToText(vsect);
     const Text key = ToText(vlin);
-    const Text value = ToText(vval);
-    return Status(static_cast<int16_t>(
-        services::WriteSetting(CurrentFileSystem(), CurrentProfile(), section, key, value)));
-  } catch (const std::exception&) {
-    return Status(-1);
-  }
+    std::optional<Text> value;
+    if (vval) value = ToText(*vval);
+    return static_cast<int16_t>(
+        services::WriteSetting(CurrentFileSystem(), CurrentProfile(), section, key, value));
+  }));
 }
 
-Variant Window::DeleteInfo(Variant& vsect, Variant& vlin) {
-  try {
-    const Text section = ToText(vsect);
-    const Text key = ToText(vlin);
-    return Status(static_cast<int16_t>(
-        services::WriteSetting(CurrentFileSystem(), CurrentProfile(), section, key, std::nullopt)));
-  } catch (const std::exception&) {
-    return Status(-1);
-  }
-}
+}  // namespace
+
+Variant Window::SaveInfo(Variant& vsect, Variant& vlin, Variant& vval) { return Write(vsect, vlin, &vval); }
+
+Variant Window::DeleteInfo(Variant& vsect, Variant& vlin) { return Write(vsect, vlin, nullptr); }
 
 }  // namespace brivet::window

@@ -1,4 +1,5 @@
 // Wave sound: the member reports nothing, whatever happens.
+#include "core/traps.h"
 #include "platform.h"
 #include "services/play_wave.h"
 #include "window/window.h"
@@ -8,12 +9,7 @@ namespace brivet::window {
 #pragma push_macro("PlaySound")
 #undef PlaySound
 void Window::PlaySound(Variant& vfil) {
-  try {
-    const Text path = ToText(vfil);
-    services::PlayWave(CurrentFileSystem(), CurrentSound(), path);
-  } catch (const std::exception&) {
-    // Silence is the only report.
-  }
+  Skippable([&] { services::PlayWave(CurrentFileSystem(), CurrentSound(), ToText(vfil)); });
 }
 #pragma pop_macro("PlaySound")
 

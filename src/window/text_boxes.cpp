@@ -1,8 +1,8 @@
 // The two text-box sections: which boxes show, their headings, preset
 // texts, fonts and the preselected range of the multi-line box.
 #include "core/checked.h"
+#include "core/traps.h"
 #include "window/dialog_state.h"
-#include "window/traps.h"
 #include "window/window.h"
 
 namespace brivet::window {
