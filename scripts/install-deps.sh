@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libgtest-dev python3
+  clang libclang-rt-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools libwine-dev
   wine wine64 wine32:i386 fonts-wine
   xvfb xauth xdotool xclip x11-utils imagemagick
