@@ -14,11 +14,11 @@ from harness import windows_path
 EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
 
 
-def run_example(ctx, name, steps):
-    """Runs examples/<name>.vbs and, for each (title, shot, action), waits for
+def run_example(ctx, name, steps, script=None):
+    """Runs examples/<name>.vbs (or `script`) and, for each (title, shot, action), waits for
     that window, screenshots it if `shot` is given, runs the action on it and
     waits for it to go. Answers the lines the script echoed."""
-    run = ScriptRun(ctx.wine, ctx.bits, EXAMPLES / f"{name}.vbs")
+    run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs")
     try:
         for title, shot, action in steps:
             window = ctx.probe.ready(title)
@@ -129,10 +129,51 @@ def case_example_pick_a_file_and_a_colour(ctx):
     expect_lines(got, ["No file chosen", "No colour chosen"], "pick_file_and_colour cancelled")
 
 
+# What docs/other-languages.md tells a JScript author: arguments go by value,
+# so Response and GetInfo bring no texts back, while the code, the statuses,
+# a put with arguments and the entry read back from a kept dialog work.
+JSCRIPT = """
+var w = new ActiveXObject("Brivet.Window");
+w.Title = "Brivet JScript";
+w.ShowTextBox(false) = 1;
+w.LoadList("red,green,blue");
+w.ShowList();
+w.ShowButtons = 2;
+w.Persist = true;
+w.Show();
+var text = "unset";
+WScript.Echo("code " + w.Response(text) + " text " + text);
+WScript.Echo("entry " + w.RemoveSelListItem());
+w.Persist = false;
+w.Reset();
+var value = "unset";
+WScript.Echo("saved " + w.SaveInfo("jscript", "key", "stored"));
+WScript.Echo("read " + w.GetInfo("jscript", "key", value) + " value " + value);
+try { w.ShowButtons = 40000; } catch (e) { WScript.Echo("error " + (e.number & 0xFFFF)); }
+"""
+
+
+def case_example_jscript_without_by_reference_arguments(ctx):
+    script = ctx.work / f"client-{ctx.bits}.js"
+    script.write_bytes(JSCRIPT.encode("ascii"))
+
+    def type_pick_and_press(ctx, window):
+        click(T1)(ctx, window)
+        ctx.screen.type("typed")
+        left, top, _, _ = window.child_screen_rect(LBOX)
+        ctx.screen.click(left + 20, top + 5)  # the first entry
+        click(BUT1)(ctx, window)
+
+    got = run_example(ctx, "jscript", [("Brivet JScript", None, type_pick_and_press)], script)
+    expect_lines(got, ["code 2 text unset", "entry red", "saved 1", "read 1 value unset", "error 6"],
+                 "the JScript client")
+
+
 CASES = [
     case_example_sign_in_form,
     case_example_choose_an_entry,
     case_example_yes_no_cancel,
     case_example_remember_the_last_folder,
     case_example_pick_a_file_and_a_colour,
+    case_example_jscript_without_by_reference_arguments,
 ]
