@@ -7,20 +7,19 @@ import shutil
 from pathlib import Path
 
 from dialog_cases import BUT0, BUT1, LBOX, T1, T2
-from harness import Failure, ScriptRun
+from harness import Failure, ScriptRun, windows_path
 from service_cases import set_colour, settings_file, typing
-from harness import windows_path
 
 EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
 
 
-def run_example(ctx, name, steps, script=None):
+def run_example(ctx, name, windows, script=None):
     """Runs examples/<name>.vbs (or `script`) and, for each (title, shot, action), waits for
     that window, screenshots it if `shot` is given, runs the action on it and
     waits for it to go. Answers the lines the script echoed."""
     run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs")
     try:
-        for title, shot, action in steps:
+        for title, shot, action in windows:
             window = ctx.probe.ready(title)
             if not window or not ctx.probe.focused(title):
                 raise Failure(f"{name}: the window '{title}' did not appear ready for input")
@@ -46,7 +45,7 @@ def click(control):
     return action
 
 
-def steps(*actions):
+def in_turn(*actions):
     def action(ctx, window):
         for a in actions:
             a(ctx, window)
@@ -64,7 +63,7 @@ def replace_text(text):
 def case_example_sign_in_form(ctx):
     got = run_example(ctx, "signin", [
         ("Sign in", "example-signin",
-         steps(click(T1), replace_text("alice"), click(T2), replace_text("LAB"), click(BUT0)))])
+         in_turn(click(T1), replace_text("alice"), click(T2), replace_text("LAB"), click(BUT0)))])
     expect_lines(got, ["Signed in as LAB\\alice"], "signin")
     got = run_example(ctx, "signin", [("Sign in", None, click(BUT1))])
     expect_lines(got, ["Cancelled"], "signin cancelled")
@@ -79,7 +78,7 @@ def pick_third_entry(ctx, window):
 
 def case_example_choose_an_entry(ctx):
     got = run_example(ctx, "choose_entry", [
-        ("Deploy", "example-choose-entry", steps(pick_third_entry, click(BUT0)))])
+        ("Deploy", "example-choose-entry", in_turn(pick_third_entry, click(BUT0)))])
     expect_lines(got, ["Chosen: Staging"], "choose_entry")
     got = run_example(ctx, "choose_entry", [("Deploy", None, click(BUT0))])
     expect_lines(got, ["Nothing chosen"], "choose_entry without a selection")
