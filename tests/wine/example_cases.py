@@ -1,0 +1,178 @@
+"""The scripts in examples/ run as a user runs them (no test prelude), their
+dialogs and choosers answered with real input, their echoed lines checked,
+and a screenshot of each taken for the gallery."""
+
+import os
+import shutil
+from pathlib import Path
+
+from dialog_cases import BUT0, BUT1, LBOX, T1, T2
+from harness import Failure, ScriptRun, windows_path
+from service_cases import set_colour, settings_file, typing
+
+EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
+
+
+def run_example(ctx, name, windows, script=None):
+    """Runs examples/<name>.vbs (or `script`) and, for each (title, shot, action), waits for
+    that window, screenshots it if `shot` is given, runs the action on it and
+    waits for it to go. Answers the lines the script echoed."""
+    run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs")
+    try:
+        for title, shot, action in windows:
+            window = ctx.probe.ready(title)
+            if not window or not ctx.probe.focused(title):
+                raise Failure(f"{name}: the window '{title}' did not appear ready for input")
+            window = ctx.probe.rects(title)
+            if shot:
+                ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", window.rect)
+            action(ctx, window)
+            if not ctx.probe.gone(title):
+                raise Failure(f"{name}: the window '{title}' stayed on screen")
+    finally:
+        out = run.finish()
+    return [line for line in out.splitlines() if line.strip()]
+
+
+def expect_lines(got, wanted, name):
+    if got != wanted:
+        raise Failure(f"{name}: expected the lines {wanted!r}, got {got!r}")
+
+
+def click(control):
+    def action(ctx, window):
+        ctx.screen.click(*window.child_centre(control))
+    return action
+
+
+def in_turn(*actions):
+    def action(ctx, window):
+        for a in actions:
+            a(ctx, window)
+    return action
+
+
+def replace_text(text):
+    """Replaces the text of the focused single-line box."""
+    def action(ctx, window):
+        ctx.screen.key("End", "shift+Home", "BackSpace")
+        ctx.screen.type(text)
+    return action
+
+
+def case_example_sign_in_form(ctx):
+    got = run_example(ctx, "signin", [
+        ("Sign in", "example-signin",
+         in_turn(click(T1), replace_text("alice"), click(T2), replace_text("LAB"), click(BUT0)))])
+    expect_lines(got, ["Signed in as LAB\\alice"], "signin")
+    got = run_example(ctx, "signin", [("Sign in", None, click(BUT1))])
+    expect_lines(got, ["Cancelled"], "signin cancelled")
+
+
+def pick_third_entry(ctx, window):
+    # A click selects the first entry; Down moves the selection on.
+    left, top, _, _ = window.child_screen_rect(LBOX)
+    ctx.screen.click(left + 20, top + 5)
+    ctx.screen.key("Down", "Down")
+
+
+def case_example_choose_an_entry(ctx):
+    got = run_example(ctx, "choose_entry", [
+        ("Deploy", "example-choose-entry", in_turn(pick_third_entry, click(BUT0)))])
+    expect_lines(got, ["Chosen: Staging"], "choose_entry")
+    got = run_example(ctx, "choose_entry", [("Deploy", None, click(BUT0))])
+    expect_lines(got, ["Nothing chosen"], "choose_entry without a selection")
+
+
+def case_example_yes_no_cancel(ctx):
+    got = run_example(ctx, "yes_no_cancel", [("Unsaved changes", "example-yes-no-cancel", click(BUT1))])
+    expect_lines(got, ["No"], "yes_no_cancel")
+    got = run_example(ctx, "yes_no_cancel", [("Unsaved changes", None,
+                                               lambda ctx, window: ctx.screen.click(*window.close_box()))])
+    expect_lines(got, ["Cancel"], "yes_no_cancel closed")
+
+
+def case_example_remember_the_last_folder(ctx):
+    desktop = (ctx.wine.prefix / "drive_c/users" / os.environ.get("USER", "root") / "Desktop").resolve()
+    desktop.mkdir(parents=True, exist_ok=True)
+    picked = desktop / "brivetexample"
+    picked.mkdir(exist_ok=True)
+    settings_file(ctx).unlink(missing_ok=True)
+    chooser = "Browse for Folder"
+    try:
+        got = run_example(ctx, "remember_folder", [
+            (chooser, None, typing("key:shift+Tab", "key:Home", "brivetexample", "key:Return"))])
+        if len(got) != 2 or got[0] != "No folder remembered yet" or \
+                not got[1].lower().endswith("\\desktop\\brivetexample"):
+            raise Failure(f"the first run echoed {got!r}")
+        folder = got[1].split(": ", 1)[1]
+        # The second run finds the folder in the settings file.
+        got = run_example(ctx, "remember_folder", [(chooser, "example-remember-folder", typing("key:Escape"))])
+        expect_lines(got, ["Last folder: " + folder, "Cancelled"], "remember_folder, second run")
+    finally:
+        shutil.rmtree(picked, ignore_errors=True)
+
+
+def case_example_pick_a_file_and_a_colour(ctx):
+    folder = ctx.work / f"example-{ctx.bits}"
+    folder.mkdir(exist_ok=True)
+    report = folder / "report.txt"
+    report.write_text("x")
+    got = run_example(ctx, "pick_file_and_colour", [
+        ("Open File", "example-open-file", typing("paste:" + windows_path(report), "key:Return")),
+        ("Color", "example-colour", set_colour(200, 100, 30)),
+    ])
+    expect_lines(got, ["File: " + windows_path(report), "Colour: C8641E"], "pick_file_and_colour")
+    got = run_example(ctx, "pick_file_and_colour", [
+        ("Open File", None, typing("key:Escape")), ("Color", None, typing("key:Escape"))])
+    expect_lines(got, ["No file chosen", "No colour chosen"], "pick_file_and_colour cancelled")
+
+
+# What docs/other-languages.md tells a JScript author: arguments go by value,
+# so Response and GetInfo bring no texts back, while the code, the statuses,
+# a put with arguments and the entry read back from a kept dialog work.
+JSCRIPT = """
+var w = new ActiveXObject("Brivet.Window");
+w.Title = "Brivet JScript";
+w.ShowTextBox(false) = 1;
+w.LoadList("red,green,blue");
+w.ShowList();
+w.ShowButtons = 2;
+w.Persist = true;
+w.Show();
+var text = "unset";
+WScript.Echo("code " + w.Response(text) + " text " + text);
+WScript.Echo("entry " + w.RemoveSelListItem());
+w.Persist = false;
+w.Reset();
+var value = "unset";
+WScript.Echo("saved " + w.SaveInfo("jscript", "key", "stored"));
+WScript.Echo("read " + w.GetInfo("jscript", "key", value) + " value " + value);
+try { w.ShowButtons = 40000; } catch (e) { WScript.Echo("error " + (e.number & 0xFFFF)); }
+"""
+
+
+def case_example_jscript_without_by_reference_arguments(ctx):
+    script = ctx.work / f"client-{ctx.bits}.js"
+    script.write_bytes(JSCRIPT.encode("ascii"))
+
+    def type_pick_and_press(ctx, window):
+        click(T1)(ctx, window)
+        ctx.screen.type("typed")
+        left, top, _, _ = window.child_screen_rect(LBOX)
+        ctx.screen.click(left + 20, top + 5)  # the first entry
+        click(BUT1)(ctx, window)
+
+    got = run_example(ctx, "jscript", [("Brivet JScript", None, type_pick_and_press)], script)
+    expect_lines(got, ["code 2 text unset", "entry red", "saved 1", "read 1 value unset", "error 6"],
+                 "the JScript client")
+
+
+CASES = [
+    case_example_sign_in_form,
+    case_example_choose_an_entry,
+    case_example_yes_no_cancel,
+    case_example_remember_the_last_folder,
+    case_example_pick_a_file_and_a_colour,
+    case_example_jscript_without_by_reference_arguments,
+]
