@@ -19,6 +19,7 @@ import harness  # noqa: E402
 import content_cases  # noqa: E402
 import dialog_cases  # noqa: E402
 import example_cases  # noqa: E402
+import package_cases  # noqa: E402
 import service_cases  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -248,6 +249,9 @@ def main():
                     failed += 1
                     print(f"FAIL {name}:\n{traceback.format_exc()}", flush=True)
         wine.shutdown()
+        # The release package, in a fresh prefix of its own.
+        counts = package_cases.run(display, build_root, args.only)
+        passed, failed, skipped = passed + counts[0], failed + counts[1], skipped + counts[2]
     print(f"wine: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     return 0 if failed == 0 else 1
 

@@ -4,6 +4,7 @@
 
 #include "com_handles.h"
 #include "brivet_h.h"
+#include "brivet_version.h"
 #include "module.h"
 
 namespace brivet::com {
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const wchar_t* kProgId = L"Brivet.Window";
 constexpr const wchar_t* kClassName = L"Window";
-constexpr const wchar_t* kLibraryVersion = L"1.0";
+constexpr const wchar_t* kLibraryVersion = BRIVET_LIBRARY_VERSION_TEXT;
 // The automation marshaler serves every dual interface described by a type library.
 constexpr const wchar_t* kAutomationProxy = L"{00020424-0000-0000-C000-000000000046}";
 #ifdef _WIN64
@@ -59,6 +60,25 @@ HRESULT DeleteTree(HKEY root, const std::wstring& key) {
   return HRESULT_FROM_WIN32(rc);
 }
 
+// view: 0 for this module's own registry view, or KEY_WOW64_32KEY /
+// KEY_WOW64_64KEY (ignored where there is only one view).
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return false;
+  const UniqueRegistryKey handle(opened);
+  return true;
+}
+
+bool HasSubkeys(HKEY root, const std::wstring& key) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  const UniqueRegistryKey handle(opened);
+  DWORD subkeys = 0;
+  RegQueryInfoKeyW(handle.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                   nullptr, nullptr, nullptr);
+  return subkeys != 0;
+}
+
 // The keys below the classes root: HKEY_CLASSES_ROOT for the machine (as
 // seen by this module's bitness), Software\Classes of the current user.
 HRESULT Register(HKEY root, const std::wstring& base) {
@@ -100,14 +120,30 @@ HRESULT Register(HKEY root, const std::wstring& base) {
   return S_OK;
 }
 
+// A 32-bit and a 64-bit registration live side by side. On 64-bit Windows
+// (and in Wine) the CLSID and Interface keys are per registry view, so each
+// bitness removes its own; the TypeLib key and the programmatic identifier
+// are one key seen by both views, so only this bitness's part of them goes,
+// and the rest only once no registration of either bitness needs it.
 HRESULT Unregister(HKEY root, const std::wstring& base) {
+  const std::wstring clsid = L"CLSID\\" + GuidText(CLSID_Window);
+  const std::wstring library = base + L"TypeLib\\" + GuidText(LIBID_Brivet);
+  const std::wstring version = library + L"\\" + kLibraryVersion;
   HRESULT result = S_OK;
-  for (const std::wstring& key :
-       {L"CLSID\\" + GuidText(CLSID_Window), std::wstring(kProgId),
-        L"Interface\\" + GuidText(IID__Window), L"TypeLib\\" + GuidText(LIBID_Brivet)}) {
-    const HRESULT hr = DeleteTree(root, base + key);
+  const auto remove = [&](const std::wstring& key) {
+    const HRESULT hr = DeleteTree(root, key);
     if (FAILED(hr)) result = hr;
+  };
+  remove(base + clsid);
+  remove(base + L"Interface\\" + GuidText(IID__Window));
+  remove(version + L"\\0\\" + kSysKind);
+  if (!HasSubkeys(root, version + L"\\0")) {
+    remove(version);
+    // Other versions of the library may still be registered under it.
+    if (!HasSubkeys(root, library)) RegDeleteKeyW(root, library.c_str());
   }
+  if (!KeyExists(root, base + clsid, KEY_WOW64_32KEY) && !KeyExists(root, base + clsid, KEY_WOW64_64KEY))
+    remove(base + kProgId);
   return result;
 }
 

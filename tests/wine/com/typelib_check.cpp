@@ -1,5 +1,6 @@
-// Reads the type library back from the DLL's resource and compares it with
-// the member table the dispatcher runs on.
+// Reads the type library back from the DLL's resource (or, with /registered,
+// through the registry) and compares it with the member table the dispatcher
+// runs on; checks the DLL's version resource against the project's version.
 #include <windows.h>
 #include <oleauto.h>
 #include <wrl/client.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "brivet_h.h"
+#include "brivet_version.h"
 #include "conformance.h"
 #include "interface/member_table.h"
 
@@ -81,23 +83,74 @@ void CheckMember(ITypeInfo* info, int index, const brivet::dispatch::Member& m) 
   info->ReleaseFuncDesc(desc);
 }
 
+std::wstring VersionString(const void* block, const wchar_t* name) {
+  void* value = nullptr;
+  UINT length = 0;
+  const std::wstring query = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+  if (!VerQueryValueW(block, query.c_str(), &value, &length) || !value) return {};
+  return static_cast<const wchar_t*>(value);
+}
+
+void CheckVersionResource(const wchar_t* path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  EXPECT_TRUE_MSG(size != 0, "the DLL has a version resource");
+  if (size == 0) return;
+  std::string block(size, '\0');
+  EXPECT_TRUE_MSG(GetFileVersionInfoW(path, 0, size, block.data()), "GetFileVersionInfoW");
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length);
+  EXPECT_TRUE_MSG(fixed && fixed->dwSignature == 0xFEEF04BD, "fixed file information");
+  if (fixed) {
+    EXPECT_TRUE_MSG(fixed->dwFileVersionMS == MAKELONG(BRIVET_VERSION_MINOR, BRIVET_VERSION_MAJOR) &&
+                        fixed->dwFileVersionLS == MAKELONG(0, BRIVET_VERSION_PATCH),
+                    "file version %lu.%lu.%lu", (unsigned long)HIWORD(fixed->dwFileVersionMS),
+                    (unsigned long)LOWORD(fixed->dwFileVersionMS), (unsigned long)HIWORD(fixed->dwFileVersionLS));
+    EXPECT_TRUE_MSG(fixed->dwProductVersionMS == fixed->dwFileVersionMS, "product version");
+    EXPECT_TRUE_MSG(fixed->dwFileType == VFT_DLL, "file type %lu", (unsigned long)fixed->dwFileType);
+  }
+  const std::wstring version(BRIVET_VERSION_TEXT, BRIVET_VERSION_TEXT + sizeof(BRIVET_VERSION_TEXT) - 1);
+  EXPECT_TRUE_MSG(VersionString(block.data(), L"ProductName") == L"Brivet", "product name");
+  EXPECT_TRUE_MSG(VersionString(block.data(), L"ProductVersion") == version, "product version text %ls",
+                  VersionString(block.data(), L"ProductVersion").c_str());
+  EXPECT_TRUE_MSG(VersionString(block.data(), L"FileVersion") == version, "file version text");
+  EXPECT_TRUE_MSG(!VersionString(block.data(), L"FileDescription").empty(), "file description");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::printf("usage: typelib_check <brivet.dll>\n");
+    std::printf("usage: typelib_check <brivet.dll> | /registered\n");
     return 2;
   }
   CoInitialize(nullptr);
   {
     ComPtr<ITypeLib> library;
-    HRESULT hr = LoadTypeLibEx(argv[1], REGKIND_NONE, &library);
-    EXPECT_HR(S_OK, hr, "LoadTypeLibEx from the DLL");
+    std::wstring path = argv[1];
+    HRESULT hr = S_OK;
+    if (path == L"/registered") {
+      BSTR registered = nullptr;
+      hr = QueryPathOfRegTypeLib(LIBID_Brivet, BRIVET_VERSION_MAJOR, BRIVET_VERSION_MINOR, 0, &registered);
+      EXPECT_HR(S_OK, hr, "QueryPathOfRegTypeLib");
+      path = registered ? registered : L"";
+      SysFreeString(registered);
+      std::printf("registered at %ls\n", path.c_str());
+      hr = LoadRegTypeLib(LIBID_Brivet, BRIVET_VERSION_MAJOR, BRIVET_VERSION_MINOR, 0, &library);
+      EXPECT_HR(S_OK, hr, "LoadRegTypeLib");
+    } else {
+      hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
+      EXPECT_HR(S_OK, hr, "LoadTypeLibEx from the DLL");
+    }
     if (FAILED(hr)) return conformance::Finish("typelib");
+    CheckVersionResource(path.c_str());
 
     TLIBATTR* lib = nullptr;
     library->GetLibAttr(&lib);
     EXPECT_TRUE_MSG(lib->guid == LIBID_Brivet, "library GUID");
+    EXPECT_TRUE_MSG(lib->wMajorVerNum == BRIVET_VERSION_MAJOR && lib->wMinorVerNum == BRIVET_VERSION_MINOR,
+                    "library version %u.%u", lib->wMajorVerNum, lib->wMinorVerNum);
     EXPECT_TRUE_MSG(lib->lcid == 1033, "library locale expected 1033 got %lu", (unsigned long)lib->lcid);
     library->ReleaseTLibAttr(lib);
     BSTR name = nullptr;
