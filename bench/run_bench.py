@@ -46,8 +46,10 @@ def native(build_root, repetitions):
     for b in json.loads(out)["benchmarks"]:
         if b.get("run_type") == "iteration":
             scale = {"ns": 1, "us": 1e3, "ms": 1e6}[b["time_unit"]]
-            runs.setdefault(b["run_name"], []).append(b["real_time"] * scale)
-    return {name: summary(times) for name, times in runs.items()}
+            times = runs.setdefault(b["run_name"], {"cpu": [], "real": []})
+            times["cpu"].append(b["cpu_time"] * scale)
+            times["real"].append(b["real_time"] * scale)
+    return {name: {kind: summary(t) for kind, t in times.items()} for name, times in runs.items()}
 
 
 def footprint(ctx):
@@ -77,7 +79,7 @@ def main():
     smoke = args.smoke
     rounds = 1 if smoke else 9
     results = {"machine": machine(), "native": native(build_root, 1 if smoke else 9), "wine": {}}
-    print("native:", json.dumps(results["native"]), flush=True)
+    print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
 
     bitness = [64] + ([32] if harness.can_run_32bit() else [])
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-bench-") as work:

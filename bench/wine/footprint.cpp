@@ -1,7 +1,8 @@
 // What one loaded form costs the process: creates one object through its
 // programmatic identifier (which loads the thread's form) and prints the
 // growth of private committed memory, windows and drawing objects.
-//   footprint  ->  "private_bytes N", "user_objects N", "gdi_objects N"
+//   footprint  ->  "private_bytes N", "user_objects N", "gdi_objects N",
+//                  "gui_resources_counted 0|1"
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -79,6 +80,8 @@ int wmain() {
   std::printf("private_bytes %lld\n", static_cast<long long>(PrivateCommitted() - bytes_before));
   std::printf("user_objects %ld\n", UserObjects() - user_before);
   std::printf("gdi_objects %ld\n", GdiObjects() - gdi_before);
+  // 1 where the system counts the objects itself (not under Wine).
+  std::printf("gui_resources_counted %d\n", GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS) != 0);
   warm->Release();
   CoUninitialize();
   return 0;
