@@ -24,4 +24,5 @@ fi
 scripts/build.sh win64 win32
 cmake --preset bench >/dev/null
 cmake --build --preset bench --target brivet_invoke_bench
-exec python3 bench/run_bench.py "$@"
+# The driver needs the distribution's Python, where matplotlib was installed.
+exec /usr/bin/python3 bench/run_bench.py "$@"
