@@ -1,5 +1,7 @@
 #include "interface/dispatcher.h"
 
+#include <optional>
+
 namespace brivet::dispatch {
 
 namespace {
@@ -18,6 +20,26 @@ const Member* Resolve(int32_t dispid, uint16_t flags) {
     if (const Member* m = FindMember(dispid, MemberKind::Method); m && (flags & kMethod)) return m;
   }
   return nullptr;
+}
+
+// The routine assigns its result only once it has it, so it may write
+// straight into the caller's variable.
+void Run(window::Window& target, const Member& member, Variant* const* slots, Variant* result) {
+  if (!member.has_result) return member.call(target, slots, nullptr);
+  if (result) return member.call(target, slots, result);
+  Variant discarded;
+  member.call(target, slots, &discarded);
+}
+
+// Omitted optional parameters get the missing value, each its own variable.
+// Kept off the common path: building the variants would be most of the cost
+// of a call to a trivial member.
+void RunWithOmitted(window::Window& target, const Member& member, std::array<Variant*, 4> slots,
+                    Variant* result) {
+  std::array<std::optional<Variant>, 4> missing;
+  for (int p = 0; p < member.param_count; ++p)
+    if (slots[p] == nullptr) slots[p] = &missing[p].emplace(Variant::Missing());
+  Run(target, member, slots.data(), result);
 }
 
 }  // namespace
@@ -64,17 +86,14 @@ Refusal Invoke(window::Window& target, const Call& call) {
     slots[p] = arg;
   }
 
-  std::array<Variant, 4> missing;
+  bool complete = true;
   for (int p = 0; p < count; ++p) {
     if (slots[p] != nullptr) continue;
     if (!member->params[p].optional) return {status::kParamNotOptional, 0};
-    missing[p] = Variant::Missing();
-    slots[p] = &missing[p];
+    complete = false;
   }
-
-  Variant result;
-  member->call(target, slots.data(), &result);
-  if (member->has_result && call.result != nullptr) *call.result = std::move(result);
+  if (complete) Run(target, *member, slots.data(), call.result);
+  else RunWithOmitted(target, *member, slots, call.result);
   return {};
 }
 

@@ -23,7 +23,8 @@ struct Param {
 };
 
 // Calls the member's routine; args are in declaration order (for a property
-// put the assigned value is last), result receives the member's result.
+// put the assigned value is last), result receives the member's result (null
+// for a member without one).
 using Thunk = void (*)(window::Window& w, Variant* const* args, Variant* result);
 
 struct Member {
