@@ -14,8 +14,8 @@ w.Window = 42;
 check(w.Window === "42", "a number put to Window reads back as its text");
 
 // --- reading a write-only property ---------------------------------------
-checkError(438, "reading Title", function () { var t = w.Title; });
-checkError(438, "reading Picture", function () { var t = w.Picture; });
+checkStatus(MEMBER_NOT_FOUND, "reading Title", function () { var t = w.Title; });
+checkStatus(MEMBER_NOT_FOUND, "reading Picture", function () { var t = w.Picture; });
 
 // --- the value puts: texts, numbers, booleans; null and objects refused ---
 var puts = ["Title", "Caption", "Text1Caption", "Text2Caption", "Text1Text", "Text2Text",
@@ -81,15 +81,15 @@ check(w.DeleteInfo("jscript", "key") === 1, "DeleteInfo answers 1");
 checkError(13, "GetInfo(null, ...)", function () { w.GetInfo(null, "k", ""); });
 
 // --- refused calls: kinds and argument counts ------------------------------
-checkError(438, "an unknown member", function () { w.NoSuchMember(); });
-checkError(438, "calling the put Title", function () { w.Title("x"); });
-checkError(438, "assigning to the method Show", function () { w.Show = 1; });
-checkError(450, "Show(1)", function () { w.Show(1); });
-checkError(449, "Text1Select(1)", function () { w.Text1Select(1); });
-checkError(449, "LoadList()", function () { w.LoadList(); });
-checkError(450, "Response with four values", function () { w.Response(1, 2, 3, 4); });
-checkError(449, "GetInfo with two values", function () { w.GetInfo("s", "k"); });
-checkError(450, "ChooseFileOpen(1)", function () { w.ChooseFileOpen(1); });
+checkError(438, "an unknown name (JScript's own error)", function () { w.NoSuchMember(); });
+checkStatus(MEMBER_NOT_FOUND, "calling the put Title", function () { w.Title("x"); });
+checkStatus(MEMBER_NOT_FOUND, "assigning to the method Show", function () { w.Show = 1; });
+checkStatus(BAD_PARAM_COUNT, "Show(1)", function () { w.Show(1); });
+checkStatus(PARAM_NOT_OPTIONAL, "Text1Select(1)", function () { w.Text1Select(1); });
+checkStatus(PARAM_NOT_OPTIONAL, "LoadList()", function () { w.LoadList(); });
+checkStatus(BAD_PARAM_COUNT, "Response with four values", function () { w.Response(1, 2, 3, 4); });
+checkStatus(PARAM_NOT_OPTIONAL, "GetInfo with two values", function () { w.GetInfo("s", "k"); });
+checkStatus(BAD_PARAM_COUNT, "ChooseFileOpen(1)", function () { w.ChooseFileOpen(1); });
 
 w = null;
 CollectGarbage();

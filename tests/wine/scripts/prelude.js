@@ -24,6 +24,17 @@ function checkError(expected, what, body) {
   else { echo("FAIL " + what + ": error " + got + ", expected " + expected); failures++; }
 }
 
+// A refusal by the dispatch itself: Wine's JScript hands the dispatch
+// status on as the exception's number, unmapped.
+var MEMBER_NOT_FOUND = 0x80020003, BAD_PARAM_COUNT = 0x8002000E, PARAM_NOT_OPTIONAL = 0x8002000F;
+function checkStatus(expected, what, body) {
+  var got = 0;
+  try { body(); }
+  catch (e) { got = e.number < 0 ? e.number + 0x100000000 : e.number; }
+  if (got == expected) { echo("ok " + what); passes++; }
+  else { echo("FAIL " + what + ": status " + got.toString(16) + ", expected " + expected.toString(16)); failures++; }
+}
+
 function finish() {
   echo(passes + " passed, " + failures + " failed");
   echo("END " + failures);
