@@ -275,8 +275,9 @@ void CallEveryEntry(_Window* w) {
   EXPECT_TRUE_MSG(folder.IsText(L""), "a cancelled ChooseFolder answers the empty text");
   Var r(5L), g(6L), b(7L);
   Succeeds(Answered(L"", [&] { return w->ChooseColorRGB(&r, &g, &b, &rgb); }), "ChooseColorRGB");
-  EXPECT_TRUE_MSG(V_VT(&rgb.v) == VT_I2 && V_I2(&rgb.v) == -1 && V_VT(&r.v) == VT_I2 && V_I2(&r.v) == -1,
-                  "a cancelled ChooseColorRGB answers -1 into all");
+  EXPECT_TRUE_MSG(V_VT(&rgb.v) == VT_I4 && V_I4(&rgb.v) == -1 && r.IsI2(-1) && g.IsI2(-1) && b.IsI2(-1),
+                  "a cancelled ChooseColorRGB answers the 32-bit -1 and 16-bit -1 components (vt %d %d)",
+                  V_VT(&rgb.v), V_VT(&r.v));
   Succeeds(Answered(L"", [&] { return w->ChooseColorHex(&hex); }), "ChooseColorHex");
   EXPECT_TRUE_MSG(hex.IsText(L""), "a cancelled ChooseColorHex answers the empty text");
 
