@@ -3,6 +3,7 @@ display, both script hosts, the component's own test tools, real mouse and
 keyboard input through xdotool and screenshots through ImageMagick."""
 
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -276,4 +277,10 @@ def check_script_output(output):
         raise Failure("the script did not reach its end:\n" + output[-2000:])
     if failed:
         raise Failure("\n".join(failed))
+    # The closing count must agree: a check that failed without its line
+    # (or a script that counts its own way) still fails the case.
+    for line in lines:
+        count = re.fullmatch(r"(\d+) passed, (\d+) failed", line.strip())
+        if count and int(count.group(2)) != 0:
+            raise Failure(line)
     return lines

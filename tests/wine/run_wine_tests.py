@@ -20,6 +20,7 @@ import content_cases  # noqa: E402
 import dialog_cases  # noqa: E402
 import example_cases  # noqa: E402
 import package_cases  # noqa: E402
+import host_cases  # noqa: E402
 import service_cases  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
@@ -188,7 +189,7 @@ CASES = [
     case_toolkit_self_check,
     case_platform_contracts,
     case_vbscript_basics,
-] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES
+] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES
 CASES += example_cases.CASES
 
 

@@ -161,7 +161,9 @@ std::string EncodeAnsi(const Text& text) {
   std::string bytes;
   bytes.reserve(text.size());
   for (const char16_t c : text) {
-    // The bytes Windows-1252 leaves undefined decode as themselves and go back so.
+    // The five bytes without a character decode to U+0081 and the like and
+    // must encode back to themselves, as the platform's tables do, or a
+    // write would change lines it does not touch.
     const bool undefined_byte = c >= 0x80 && c < 0xA0 && kHighControls[c - 0x80] == 0;
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF) || undefined_byte) {
       bytes += static_cast<char>(c);

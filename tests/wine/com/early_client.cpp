@@ -8,6 +8,7 @@
 
 #include "brivet_h.h"
 #include "conformance.h"
+#include "every_entry.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -169,6 +170,8 @@ int main() {
 
     ComPtr<ITypeInfo> info;
     EXPECT_HR(S_OK, dispatch->GetTypeInfo(0, 1033, &info), "GetTypeInfo");
+
+    CallEveryEntry(w.Get());
   }
   EXPECT_HR(S_OK, CanUnload(), "DllCanUnloadNow once every object is gone");
   CoUninitialize();

@@ -2,12 +2,14 @@
 ' step is checked by hand and the script must reach its last line.
 Option Explicit
 On Error Resume Next
-Dim failures
+Dim failures, passes
 failures = 0
+passes = 0
 
 Sub Check(condition, what)
   If condition Then
     WScript.Echo "ok " & what
+    passes = passes + 1
   Else
     WScript.Echo "FAIL " & what
     failures = failures + 1
@@ -20,6 +22,7 @@ Sub CheckError(expected, what)
   got = Err.Number
   If got = expected Then
     WScript.Echo "ok " & what
+    passes = passes + 1
   Else
     WScript.Echo "FAIL " & what & ": error " & got & " (" & Err.Description & "), expected " & expected
     failures = failures + 1
@@ -27,6 +30,8 @@ Sub CheckError(expected, what)
   Err.Clear
 End Sub
 
+' The closing count, then the END line that shows the script ran through.
 Sub Finish()
+  WScript.Echo passes & " passed, " & failures & " failed"
   WScript.Echo "END " & failures
 End Sub
