@@ -19,6 +19,7 @@ import harness  # noqa: E402
 import content_cases  # noqa: E402
 import dialog_cases  # noqa: E402
 import service_cases  # noqa: E402
+import robustness_cases  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 SCRIPTS = Path(__file__).resolve().parent / "scripts"
@@ -186,7 +187,7 @@ CASES = [
     case_toolkit_self_check,
     case_platform_contracts,
     case_vbscript_basics,
-] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES
+] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES + robustness_cases.CASES
 
 
 def main():
