@@ -1,6 +1,8 @@
 // The automation variant: construction and identity.
 #include "core/variant.h"
 
+#include <cstring>
+
 namespace brivet {
 
 // Construction and comparison
@@ -83,7 +85,8 @@ bool operator==(const Variant& a, const Variant& b) noexcept {
     case VariantType::Null: return true;
     case VariantType::R4:
     case VariantType::R8:
-    case VariantType::Date: return a.real_ == b.real_;
+    // The same bits: a NaN is the value it was, 0 and -0 are two values.
+    case VariantType::Date: return std::memcmp(&a.real_, &b.real_, sizeof a.real_) == 0;
     case VariantType::Text:
     case VariantType::Decimal: return a.text_ == b.text_;
     case VariantType::Object: return a.object_ == b.object_;

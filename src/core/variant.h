@@ -87,7 +87,7 @@ class Variant {
   const std::shared_ptr<ObjectRef>& object() const noexcept { return object_; }
   const std::shared_ptr<ArrayRef>& array() const noexcept { return array_; }
 
-  // Same type and value (objects and arrays by identity).
+  // Same type and value (reals by their bits, objects and arrays by identity).
   friend bool operator==(const Variant& a, const Variant& b) noexcept;
 
  private:

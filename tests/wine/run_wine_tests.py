@@ -22,6 +22,7 @@ import example_cases  # noqa: E402
 import package_cases  # noqa: E402
 import host_cases  # noqa: E402
 import service_cases  # noqa: E402
+import robustness_cases  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[2]
 SCRIPTS = Path(__file__).resolve().parent / "scripts"
@@ -190,7 +191,7 @@ CASES = [
     case_platform_contracts,
     case_vbscript_basics,
 ] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES
-CASES += example_cases.CASES
+CASES += example_cases.CASES + robustness_cases.CASES
 
 
 def main():

@@ -63,10 +63,14 @@ HRESULT Guarded(Body&& body, EXCEPINFO* exception = nullptr) noexcept {
 
 // Arguments of one call, read from the caller's VARIANTs and written back
 // into the caller's variables where a routine changed them, also when the
-// routine then failed.
+// routine then failed. The caller's variables are the referenced ones; an
+// argument of Invoke passed by value is the caller's own copy and is never
+// written, while an in/out VARIANT* of the virtual table is the variable.
 class Arguments {
  public:
-  Arguments(VARIANT* const* raw, size_t count) : raw_(raw, raw + count) {
+  enum class ByValue { Copy, Variable };
+  Arguments(VARIANT* const* raw, size_t count, ByValue by_value)
+      : raw_(raw, raw + count), by_value_(by_value) {
     values_.reserve(count);
     for (VARIANT* v : raw_) values_.push_back(v ? FromVariant(*v) : Variant::Missing());
     before_ = values_;
@@ -76,24 +80,24 @@ class Arguments {
   // value, as if each had been assigned in turn.
   ~Arguments() {
     for (size_t i = raw_.size(); i-- > 0;)
-      if (raw_[i] && (!(values_[i] == before_[i]) || SharesVariable(i)))
-        WriteBackTo(*raw_[i], values_[i]);
+      if (raw_[i] && (Changed(i) || SharesChangedVariable(i))) WriteBackTo(*raw_[i], values_[i]);
   }
   std::vector<Variant>& values() { return values_; }
 
  private:
-  bool SharesVariable(size_t index) const {
+  bool Changed(size_t index) const { return !(values_[index] == before_[index]); }
+  bool SharesChangedVariable(size_t index) const {
     const VARIANT& a = *raw_[index];
     if (!(V_VT(&a) & VT_BYREF)) return false;
     for (size_t j = 0; j < raw_.size(); ++j)
-      if (j != index && raw_[j] && (V_VT(raw_[j]) & VT_BYREF) && raw_[j]->byref == a.byref) return true;
+      if (j != index && raw_[j] && (V_VT(raw_[j]) & VT_BYREF) && raw_[j]->byref == a.byref && Changed(j))
+        return true;
     return false;
   }
-  static void WriteBackTo(VARIANT& target, const Variant& value) {
+  void WriteBackTo(VARIANT& target, const Variant& value) const {
     if (V_VT(&target) & VT_BYREF) {
       WriteBack(value, target);
-    } else {
-      // An in/out VARIANT* of the virtual table is the caller's variable.
+    } else if (by_value_ == ByValue::Variable) {
       UniqueVariant fresh;
       if (FAILED(ToVariant(value, fresh.get()))) return;
       VariantClear(&target);
@@ -101,6 +105,7 @@ class Arguments {
     }
   }
   std::vector<VARIANT*> raw_;
+  ByValue by_value_;
   std::vector<Variant> values_;
   std::vector<Variant> before_;
 };
@@ -189,7 +194,7 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
           Variant value;
           dispatch::Refusal refusal;
           {
-            Arguments args(raw.data(), raw.size());
+            Arguments args(raw.data(), raw.size(), Arguments::ByValue::Copy);
             dispatch::Call call;
             call.dispid = id;
             call.flags = flags;
@@ -311,7 +316,7 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
     return Guarded([&]() -> HRESULT {
       Variant value;
       {
-        Arguments args(raw, sizeof...(Args));
+        Arguments args(raw, sizeof...(Args), Arguments::ByValue::Variable);
         std::array<Variant*, 4> slots{};
         for (size_t i = 0; i < args.values().size(); ++i) slots[i] = &args.values()[i];
         member.call(*logic_, slots.data(), &value);

@@ -1,0 +1,237 @@
+// Shared by the dispatch fuzzer and the soak: the process's resource figures,
+// a dialog answerer that runs on the caller's thread, and a seeded generator.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+
+namespace robustness {
+
+// splitmix64: small, fast and the same on every compiler.
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state_(seed) {}
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  }
+  uint32_t Below(uint32_t n) { return static_cast<uint32_t>(Next() % n); }
+  bool Chance(uint32_t one_in) { return Below(one_in) == 0; }
+
+ private:
+  uint64_t state_;
+};
+
+// Windows of this process, top-level and child: the user objects a dialog
+// leaks first. Counted by walking, since the system's own user-object count
+// may not be kept (it reads 0 under Wine).
+inline BOOL CALLBACK CountChild(HWND, LPARAM count) {
+  ++*reinterpret_cast<long*>(count);
+  return TRUE;
+}
+inline BOOL CALLBACK CountTop(HWND hwnd, LPARAM count) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long*>(count);
+  EnumChildWindows(hwnd, CountChild, count);
+  return TRUE;
+}
+inline long ProcessWindowCount() {
+  long count = 0;
+  EnumWindows(CountTop, reinterpret_cast<LPARAM>(&count));
+  // Message-only windows are not top-level windows of the desktop.
+  for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
+// Live drawing objects of the process. Where the system keeps no count
+// (Wine answers 0), every slot of the handle table is probed: a handle
+// value without its generation word names whatever lives in that slot.
+inline long GdiObjectCount() {
+  const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (counted != 0) return static_cast<long>(counted);
+  long live = 0;
+  for (uintptr_t slot = 1; slot < 0x10000; ++slot)
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
+  return live;
+}
+
+inline long UserObjectCount() {
+  const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+  return counted != 0 ? static_cast<long>(counted) : ProcessWindowCount();
+}
+
+// Committed private memory, summed over the address space where the
+// system's own figure is not kept (Wine answers 0).
+inline long long PrivateBytes() {
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof(memory);
+  if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof(memory)) &&
+      memory.PrivateUsage != 0)
+    return static_cast<long long>(memory.PrivateUsage);
+  long long total = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += static_cast<long long>(region.RegionSize);
+    const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return total;
+}
+
+// Open kernel handles. Where the system gives no count (Wine answers 0),
+// the low handle values are probed: handles are handed out lowest first.
+inline long HandleCount() {
+  DWORD counted = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted != 0) return static_cast<long>(counted);
+  long live = 0;
+  DWORD flags;
+  for (uintptr_t value = 4; value < 4 * 16384; value += 4)
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++live;
+  return live;
+}
+
+struct Figures {
+  long long private_bytes = 0;
+  long gdi = 0;
+  long user = 0;
+  long handles = 0;
+};
+
+inline Figures Measure() {
+  Figures f;
+  f.private_bytes = PrivateBytes();
+  f.gdi = GdiObjectCount();
+  f.user = UserObjectCount();
+  f.handles = HandleCount();
+  return f;
+}
+
+inline void Print(const char* label, const Figures& f) {
+  std::printf("%s: private %lld KiB, gdi %ld, user %ld, handles %ld\n", label, f.private_bytes / 1024,
+              f.gdi, f.user, f.handles);
+  std::fflush(stdout);
+}
+
+// Growth allowed past the warm-up: a fixed bound, not a share of the run.
+struct Bounds {
+  long long private_bytes = 4 * 1024 * 1024;
+  long gdi = 8;
+  long user = 4;
+  long handles = 8;
+};
+
+// Prints a line per figure that grew beyond its bound; true when none did.
+inline bool WithinBounds(const char* what, const Figures& start, const Figures& end,
+                         const Bounds& bounds = Bounds()) {
+  bool ok = true;
+  auto check = [&](const char* name, long long a, long long b, long long bound) {
+    if (b - a > bound) {
+      std::printf("FAIL %s: %s grew from %lld to %lld (bound %lld)\n", what, name, a, b, bound);
+      ok = false;
+    }
+  };
+  check("private bytes", start.private_bytes, end.private_bytes, bounds.private_bytes);
+  check("gdi objects", start.gdi, end.gdi, bounds.gdi);
+  check("user objects", start.user, end.user, bounds.user);
+  check("handles", start.handles, end.handles, bounds.handles);
+  return ok;
+}
+
+// Answers whatever modal window the thread shows: the dialog form by one of
+// its buttons or by its close box, in turn; a standard chooser (a dialog of
+// the system's dialog class) by its cancel command. A thread timer does the
+// polling; it fires inside whichever modal loop runs.
+class Answerer {
+ public:
+  Answerer() {
+    instance_ = this;
+    timer_ = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &Answerer::Tick);
+  }
+  ~Answerer() {
+    if (timer_) KillTimer(nullptr, timer_);
+    instance_ = nullptr;
+  }
+  Answerer(const Answerer&) = delete;
+  Answerer& operator=(const Answerer&) = delete;
+
+  long forms_answered() const { return forms_; }
+  long choosers_cancelled() const { return choosers_; }
+  // The next form is answered by its close box (true) or by a button.
+  void set_close_next(bool close) { close_next_ = close; }
+
+ private:
+  struct Search {
+    HWND form = nullptr;
+    HWND chooser = nullptr;
+  };
+  static BOOL CALLBACK FindShown(HWND hwnd, LPARAM param) {
+    if (!IsWindowVisible(hwnd)) return TRUE;
+    auto* search = reinterpret_cast<Search*>(param);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (wcscmp(name, L"BrivetForm") == 0) search->form = hwnd;
+    else if (wcscmp(name, L"#32770") == 0) search->chooser = hwnd;
+    return TRUE;
+  }
+  struct ButtonSearch {
+    HWND button = nullptr;
+  };
+  static BOOL CALLBACK FindButton(HWND hwnd, LPARAM param) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (_wcsicmp(name, L"Button") == 0 && IsWindowVisible(hwnd)) {
+      reinterpret_cast<ButtonSearch*>(param)->button = hwnd;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Answerer* self = instance_;
+    if (!self) return;
+    Search search;
+    EnumThreadWindows(GetCurrentThreadId(), FindShown, reinterpret_cast<LPARAM>(&search));
+    if (search.chooser) {
+      if (search.chooser != self->last_) {
+        self->last_ = search.chooser;
+        ++self->choosers_;
+      }
+      PostMessageW(search.chooser, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return;
+    }
+    if (!search.form) return;
+    ButtonSearch button;
+    if (!self->close_next_) EnumChildWindows(search.form, FindButton, reinterpret_cast<LPARAM>(&button));
+    if (button.button) {
+      // What a click on the button reports to the control's parent.
+      PostMessageW(GetParent(button.button), WM_COMMAND,
+                   MAKEWPARAM(GetDlgCtrlID(button.button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button.button));
+    } else {
+      PostMessageW(search.form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    ++self->forms_;
+  }
+
+  static inline Answerer* instance_ = nullptr;
+  UINT_PTR timer_ = 0;
+  HWND last_ = nullptr;
+  long forms_ = 0;
+  long choosers_ = 0;
+  bool close_next_ = false;
+};
+
+}  // namespace robustness

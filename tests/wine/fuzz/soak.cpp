@@ -1,0 +1,185 @@
+// Soak: cycles of create, fill every section, show, dismiss (a button and
+// the close box in turn), Response, release, through IDispatch as a script
+// host calls. Prints the resource figures after a warm-up and at the end
+// and fails when any grew beyond a small fixed bound.
+//
+//   soak.exe [cycles]
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "brivet_h.h"
+#include "robustness.h"
+
+using namespace robustness;
+
+namespace {
+
+std::wstring WritePicture() {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  std::wstring path = std::wstring(folder) + L"brivet-soak.bmp";
+  const int w = 32, h = 24;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = w;
+  info.biHeight = h;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  const DWORD pixels = w * h * 3;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + pixels;
+  std::string bytes(reinterpret_cast<char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<char*>(&info), sizeof info);
+  bytes.append(pixels, '\x40');
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(out);
+  return path;
+}
+
+class Client {
+ public:
+  explicit Client(IDispatch* object) : object_(object) {}
+
+  // A named call through GetIDsOfNames and Invoke; false on any failure.
+  bool Call(const wchar_t* name, WORD flags, std::initializer_list<VARIANT> args, VARIANT* result = nullptr) {
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id;
+    if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, 1033, &id))) return Failed(name, E_FAIL);
+    VARIANT list[4];
+    UINT count = 0;
+    for (const VARIANT& a : args) list[args.size() - 1 - count++] = a;  // last argument first
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{list, flags == DISPATCH_PROPERTYPUT ? &put : nullptr, count,
+                      flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    EXCEPINFO exception{};
+    const HRESULT hr = object_->Invoke(id, IID_NULL, 1033, flags, &params, result, &exception, nullptr);
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    return SUCCEEDED(hr) || Failed(name, hr);
+  }
+
+ private:
+  static bool Failed(const wchar_t* name, HRESULT hr) {
+    std::printf("FAIL %ls: 0x%08lx\n", name, static_cast<unsigned long>(hr));
+    return false;
+  }
+  IDispatch* object_;
+};
+
+VARIANT Text(const wchar_t* text) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocString(text);
+  return v;
+}
+VARIANT Number(LONG n) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = n;
+  return v;
+}
+VARIANT Flag(bool b) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_BOOL;
+  V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
+  return v;
+}
+VARIANT Ref(VARIANT* variable) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_BYREF | VT_VARIANT;
+  V_VARIANTREF(&v) = variable;
+  return v;
+}
+
+// One cycle; `close` dismisses by the close box instead of a button.
+bool Cycle(Answerer& answerer, const std::wstring& picture, bool close, long cycle) {
+  IDispatch* object = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                              reinterpret_cast<void**>(&object)))) {
+    std::printf("FAIL CoCreateInstance at cycle %ld\n", cycle);
+    return false;
+  }
+  Client w(object);
+  const WORD put = DISPATCH_PROPERTYPUT, method = DISPATCH_METHOD;
+  VARIANT title = Text(L"Soak"), caption = Text(L"Every section of the dialog, shown and dismissed."),
+          pic = Text(picture.c_str()), cap1 = Text(L"First"), cap2 = Text(L"Second"),
+          text1 = Text(L"typed text"), text2 = Text(L"more text"), b1 = Text(L"One"), b2 = Text(L"Two"),
+          b3 = Text(L"Three"), item = Text(L"entry"), list = Text(L"alpha,beta,gamma"), colour = Text(L"336699"),
+          two = Number(2), three = Number(3), yes = Flag(true), no = Flag(false), large = Number(12),
+          textcolour = Number(0x00204060);
+  VARIANT width = Number(300), height = Number(60);
+  bool ok = w.Call(L"Title", put, {title}) && w.Call(L"Caption", put, {caption}) &&
+            w.Call(L"Picture", put, {pic}) &&
+            w.Call(L"ShowTextBox", put, {no, Ref(&width), Ref(&height), two}) &&
+            w.Call(L"Text1Caption", put, {cap1}) && w.Call(L"Text2Caption", put, {cap2}) &&
+            w.Call(L"Text1Text", put, {text1}) && w.Call(L"Text2Text", put, {text2}) &&
+            w.Call(L"TextFontLarge", put, {large}) && w.Call(L"TextFontBold", put, {yes}) &&
+            w.Call(L"ShowList", method, {}) && w.Call(L"LoadList", method, {list}) &&
+            w.Call(L"AddToList", method, {item}) && w.Call(L"ShowButtons", put, {three}) &&
+            w.Call(L"Button1Caption", put, {b1}) && w.Call(L"Button2Caption", put, {b2}) &&
+            w.Call(L"Button3Caption", put, {b3}) && w.Call(L"ButtonColor", put, {colour}) &&
+            w.Call(L"WindowColor", put, {colour}) && w.Call(L"TextColor", put, {textcolour});
+  answerer.set_close_next(close);
+  const long answered = answerer.forms_answered();
+  ok = ok && w.Call(L"Show", method, {});
+  if (ok && answerer.forms_answered() == answered) {
+    std::printf("FAIL cycle %ld: Show returned without the dialog being answered\n", cycle);
+    ok = false;
+  }
+  VARIANT a, b, c, response;
+  VariantInit(&a), VariantInit(&b), VariantInit(&c), VariantInit(&response);
+  ok = ok && w.Call(L"Response", method, {Ref(&a), Ref(&b), Ref(&c)}, &response);
+  const bool answer_ok = V_VT(&response) == VT_I2 &&
+                         (close ? V_I2(&response) == 0 : V_I2(&response) >= 1 && V_I2(&response) <= 3);
+  if (ok && !answer_ok) {
+    std::printf("FAIL cycle %ld: Response answered vt %d value %d\n", cycle, V_VT(&response), V_I2(&response));
+    ok = false;
+  }
+  for (VARIANT* v : {&a, &b, &c, &response, &title, &caption, &pic, &cap1, &cap2, &text1, &text2, &b1, &b2,
+                     &b3, &item, &list, &colour, &width, &height})
+    VariantClear(v);
+  object->Release();
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long cycles = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 200;
+  CoInitialize(nullptr);
+  const std::wstring picture = WritePicture();
+  bool ok = true;
+  {
+    Answerer answerer;
+    const long warmup = cycles < 200 ? cycles / 4 : 50;
+    Figures start{};
+    for (long i = 0; i < cycles && ok; ++i) {
+      if (i == warmup) {
+        start = Measure();
+        Print("soak after warm-up", start);
+      }
+      ok = Cycle(answerer, picture, i % 2 == 1, i);
+    }
+    const Figures end = Measure();
+    Print("soak at the end", end);
+    std::printf("soak: %ld cycles, forms answered %ld\n", cycles, answerer.forms_answered());
+    ok = WithinBounds("soak", start, end) && ok;
+  }
+  DeleteFileW(picture.c_str());
+  CoUninitialize();
+  std::printf("soak: %s\n", ok ? "passed" : "FAILED");
+  return ok ? 0 : 1;
+}
