@@ -173,33 +173,6 @@ class SettingsFileKeeper {
   std::string content_;
 };
 
-// A small picture in a scratch folder, so that Picture sometimes loads one.
-std::wstring WriteScratchPicture() {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  std::wstring path = std::wstring(folder) + L"brivet-fuzz.bmp";
-  const int w = 4, h = 4;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = w;
-  info.biHeight = h;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const DWORD pixels = w * h * 3;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + pixels;
-  std::string bytes(reinterpret_cast<char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<char*>(&info), sizeof info);
-  bytes.append(pixels, '\x7f');
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(out);
-  return path;
-}
-
 class Fuzzer {
  public:
   Fuzzer(unsigned long long seed, unsigned long long trace_from, const std::wstring& picture)
@@ -493,7 +466,7 @@ int main(int argc, char** argv) {
     SettingsFileKeeper keep_settings;
     g_done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr);
-    Fuzzer fuzzer(g_seed, trace_from, WriteScratchPicture());
+    Fuzzer fuzzer(g_seed, trace_from, WriteScratchPicture(L"brivet-fuzz.bmp"));
     ok = fuzzer.Run(calls);
     SetEvent(g_done);
     WaitForSingleObject(watchdog, INFINITE);

@@ -8,6 +8,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "picture_samples.h"
 
 namespace robustness {
 
@@ -233,5 +238,15 @@ class Answerer {
   long choosers_ = 0;
   bool close_next_ = false;
 };
+
+// A small bitmap in the temporary folder, so that Picture has one to load.
+inline std::wstring WriteScratchPicture(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  const std::wstring path = std::wstring(folder) + name;
+  std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc)
+      << brivet::contract::SamplePicture(brivet::contract::PictureKind::Bitmap);
+  return path;
+}
 
 }  // namespace robustness

@@ -18,32 +18,6 @@ using namespace robustness;
 
 namespace {
 
-std::wstring WritePicture() {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  std::wstring path = std::wstring(folder) + L"brivet-soak.bmp";
-  const int w = 32, h = 24;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = w;
-  info.biHeight = h;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  const DWORD pixels = w * h * 3;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + pixels;
-  std::string bytes(reinterpret_cast<char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<char*>(&info), sizeof info);
-  bytes.append(pixels, '\x40');
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(out);
-  return path;
-}
-
 class Client {
  public:
   explicit Client(IDispatch* object) : object_(object) {}
@@ -160,7 +134,7 @@ bool Cycle(Answerer& answerer, const std::wstring& picture, bool close, long cyc
 int main(int argc, char** argv) {
   const long cycles = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 200;
   CoInitialize(nullptr);
-  const std::wstring picture = WritePicture();
+  const std::wstring picture = WriteScratchPicture(L"brivet-soak.bmp");
   bool ok = true;
   {
     Answerer answerer;
