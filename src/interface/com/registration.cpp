@@ -79,8 +79,10 @@ bool HasSubkeys(HKEY root, const std::wstring& key) {
   return subkeys != 0;
 }
 
-// The keys below the classes root: HKEY_CLASSES_ROOT for the machine (as
-// seen by this module's bitness), Software\Classes of the current user.
+// The keys below Software\Classes of the machine or of the current user, in
+// the registry view of this module's bitness. The machine's keys are written
+// there rather than through HKEY_CLASSES_ROOT, which would write into the
+// user's keys where a per-user registration already made them.
 HRESULT Register(HKEY root, const std::wstring& base) {
   const std::wstring path = ModulePath();
   if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
@@ -121,7 +123,7 @@ HRESULT Register(HKEY root, const std::wstring& base) {
 }
 
 // A 32-bit and a 64-bit registration live side by side. On 64-bit Windows
-// (and in Wine) the CLSID and Interface keys are per registry view, so each
+// (and for the machine in Wine) the CLSID and Interface keys are per view, so each
 // bitness removes its own; the TypeLib key and the programmatic identifier
 // are one key seen by both views, so only this bitness's part of them goes,
 // and the rest only once no registration of either bitness needs it.
@@ -147,7 +149,7 @@ HRESULT Unregister(HKEY root, const std::wstring& base) {
   return result;
 }
 
-constexpr const wchar_t* kUserClasses = L"Software\\Classes\\";
+constexpr const wchar_t* kClasses = L"Software\\Classes\\";
 
 }  // namespace
 
@@ -155,19 +157,16 @@ constexpr const wchar_t* kUserClasses = L"Software\\Classes\\";
 
 using namespace brivet::com;
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(HKEY_CLASSES_ROOT, L""); }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(HKEY_LOCAL_MACHINE, kClasses); }
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  return Unregister(HKEY_CLASSES_ROOT, L"");
-}
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Unregister(HKEY_LOCAL_MACHINE, kClasses); }
 
 // regsvr32 /i:user [/n] registers for the current user only, without
 // administrator rights; /u /i:user removes that registration.
 extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR command_line) {
   const bool per_user = command_line && _wcsicmp(command_line, L"user") == 0;
   if (per_user) {
-    return install ? Register(HKEY_CURRENT_USER, kUserClasses)
-                   : Unregister(HKEY_CURRENT_USER, kUserClasses);
+    return install ? Register(HKEY_CURRENT_USER, kClasses) : Unregister(HKEY_CURRENT_USER, kClasses);
   }
   if (command_line && *command_line) return E_INVALIDARG;
   return install ? DllRegisterServer() : DllUnregisterServer();
