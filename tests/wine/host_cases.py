@@ -250,10 +250,6 @@ CASES = [
     case_vbscript_every_member,
     case_jscript_every_member,
     case_jscript_dialog_round_trip,
-]
-# Not yet run to the end under Wine (the broken-pictures case did not finish
-# in its first run): run them with --only until they pass, then add them above.
-PENDING = [
     case_broken_pictures_raise_481_and_keep_the_picture,
     case_settings_file_of_garbage_is_read_without_harm,
 ]

@@ -4,9 +4,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "core/error.h"
+#include "form/picture_file_check.h"
 #include "file_system_headless.h"
 
 namespace brivet::headless {
@@ -147,8 +150,8 @@ void HeadlessForm::RemoveItem(int16_t index) {
   else if (list_index_ > index) --list_index_;
 }
 
-// A picture is a file that starts with the signature of a bitmap, JPEG,
-// GIF or icon file; the headless backend decodes nothing beyond that.
+// A picture is a file whose headers the shared check accepts; the headless
+// backend decodes nothing beyond that.
 void HeadlessForm::LoadPicture(const Text& path) {
   if (path.empty()) {
     picture.clear();
@@ -161,15 +164,9 @@ void HeadlessForm::LoadPicture(const Text& path) {
   if (!fs::exists(status)) throw Error(Fault::FileNotFound);
   std::ifstream in(file, std::ios::binary);
   if (fs::is_directory(status) || !in) throw Error(Fault::PathFileAccess);
-  unsigned char head[6] = {};
-  in.read(reinterpret_cast<char*>(head), sizeof head);
-  const auto starts = [&](std::initializer_list<unsigned char> signature) {
-    return static_cast<size_t>(in.gcount()) >= signature.size() &&
-           std::equal(signature.begin(), signature.end(), head);
-  };
-  if (!starts({'B', 'M'}) && !starts({0xFF, 0xD8, 0xFF}) && !starts({'G', 'I', 'F', '8'}) &&
-      !starts({0, 0, 1, 0}))
-    throw Error(Fault::InvalidPicture);
+  const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw Error(Fault::PathFileAccess);
+  if (form::CheckPictureFile(bytes) == form::PictureFormat::None) throw Error(Fault::InvalidPicture);
   picture = path;
 }
 

@@ -1,5 +1,7 @@
 #include "picture_file.h"
 
+#include "form/picture_file_check.h"
+
 namespace brivet::win32 {
 
 ComPtr<IPicture> LoadPictureFile(const Text& path) {
@@ -22,8 +24,11 @@ ComPtr<IPicture> LoadPictureFile(const Text& path) {
     void* data = GlobalLock(memory.get());
     DWORD read = 0;
     const BOOL ok = data && ReadFile(file.get(), data, bytes, &read, nullptr) && read == bytes;
+    const bool picture = ok && form::CheckPictureFile({static_cast<const unsigned char*>(data), bytes}) !=
+                                   form::PictureFormat::None;
     GlobalUnlock(memory.get());
     if (!ok) throw Error(Fault::PathFileAccess);
+    if (!picture) throw invalid;
   }
   ComScope com;  // the decoders are COM objects
   ComPtr<IStream> stream;
