@@ -4,7 +4,9 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <cstring>
 #include <cwchar>
+#include <limits>
 
 #include "brivet_h.h"
 #include "conformance.h"
@@ -167,6 +169,61 @@ int main() {
     SysFreeString(exception.bstrDescription);
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrHelpFile);
+
+    // Arguments a call must not write keep every byte, the unused word marked
+    // so that a rewrite of the same value shows: Response's answers never go
+    // into its caller's by-value copies; one variable passed for both of
+    // Text1Select's parameters, which it only reads, stays as it was; nor is
+    // a NaN written back, though it equals nothing, itself included.
+    {
+      struct Untouched {
+        const char* what;
+        DISPID id;
+        WORD flags;
+        bool by_reference;
+        unsigned count;  // arguments, each the same variable when by reference
+        VARTYPE vt;
+      };
+      const Untouched cases[] = {
+          {"Response(by-value text)", 0x60030023, DISPATCH_METHOD, false, 1, VT_BSTR},
+          {"Text1Select(v, v)", 0x60030012, DISPATCH_METHOD, true, 2, VT_I4},
+          {"Title = NaN by reference", 0x68030011, DISPATCH_PROPERTYPUT, true, 1, VT_R8},
+      };
+      for (const Untouched& u : cases) {
+        VARIANT variable, before;
+        VariantInit(&variable);
+        V_VT(&variable) = u.vt;
+        if (u.vt == VT_BSTR) V_BSTR(&variable) = SysAllocString(L"keep");
+        if (u.vt == VT_I4) V_I4(&variable) = 1;
+        if (u.vt == VT_R8) V_R8(&variable) = std::numeric_limits<double>::quiet_NaN();
+        variable.wReserved1 = 0x5A5A;
+        before = variable;
+        VARIANT args[2];
+        for (unsigned i = 0; i < u.count; ++i) {
+          if (u.by_reference) {
+            V_VT(&args[i]) = VT_BYREF | VT_VARIANT;
+            V_VARIANTREF(&args[i]) = &variable;
+          } else {
+            args[i] = variable;
+          }
+        }
+        DISPPARAMS call = {args, u.flags == DISPATCH_PROPERTYPUT ? &put : nullptr, u.count,
+                           u.flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+        VARIANT result;
+        VariantInit(&result);
+        EXCEPINFO ignored = {};
+        dispatch->Invoke(u.id, IID_NULL, 1033, u.flags, &call, &result, &ignored, nullptr);
+        const VARIANT& seen = u.by_reference ? variable : args[0];
+        EXPECT_TRUE_MSG(std::memcmp(&seen, &before, sizeof before) == 0,
+                        "%s: the argument was rewritten (vt %d, marker 0x%x)", u.what, V_VT(&seen),
+                        seen.wReserved1);
+        VariantClear(&result);
+        SysFreeString(ignored.bstrDescription);
+        SysFreeString(ignored.bstrSource);
+        SysFreeString(ignored.bstrHelpFile);
+        if (u.vt == VT_BSTR) SysFreeString(V_BSTR(&before));
+      }
+    }
 
     ComPtr<ITypeInfo> info;
     EXPECT_HR(S_OK, dispatch->GetTypeInfo(0, 1033, &info), "GetTypeInfo");
