@@ -84,6 +84,8 @@ constexpr MemberShape kMembers[] = {
     {0x60030026, Method, 2, 0, false, false, Texts::Unstorable},      // DeleteInfo
     {0x60030027, Method, 1, 0, false, false, Texts::Unstorable},      // PlaySound
 };
+constexpr DISPID kPersist = 0x68030000;
+constexpr DISPID kReset = 0x60030017;
 constexpr unsigned kShapes = sizeof kMembers / sizeof kMembers[0];
 
 const MemberShape* ShapeOf(DISPID id) {
@@ -197,8 +199,15 @@ class Fuzzer {
     for (unsigned long long n = 0; n < calls; ++n) {
       g_call = n;
       if (n == warmup) {
+        // Measured as at the end, with every object released and the thread's
+        // form fresh: a live form's fonts, brushes and picture are state, not growth.
+        if (objects[1]) objects[1]->Release(), objects[1] = nullptr;
+        objects[0]->Release();
+        if (!FreshForm()) return false;
         start = peak = Measure();
         Print("after warm-up", start);
+        objects[0] = Create();
+        if (!objects[0]) return false;
       }
       // Objects come and go: a release mid-run takes the close-box path,
       // a second object on the thread drives the same dialog.
@@ -230,6 +239,7 @@ class Fuzzer {
     }
     if (objects[1]) objects[1]->Release();
     objects[0]->Release();
+    if (!FreshForm()) return false;
     const Figures end = Measure();
     Print("at the end", end);
     Print("peak during", peak);
@@ -242,6 +252,25 @@ class Fuzzer {
   }
 
  private:
+  // A form kept by Persist survives its objects with its colours, fonts and
+  // picture: Persist off and Reset leave the thread a form at its defaults.
+  bool FreshForm() {
+    IDispatch* object = Create();
+    if (!object) return false;
+    VARIANT off;
+    VariantInit(&off);
+    V_VT(&off) = VT_BOOL;
+    V_BOOL(&off) = VARIANT_FALSE;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS assign{&off, &put, 1, 1}, none{};
+    const bool ok =
+        SUCCEEDED(object->Invoke(kPersist, IID_NULL, 1033, DISPATCH_PROPERTYPUT, &assign, nullptr, nullptr, nullptr)) &&
+        SUCCEEDED(object->Invoke(kReset, IID_NULL, 1033, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr));
+    if (!ok) std::printf("FAIL resetting the form to its defaults\n");
+    object->Release();
+    return ok;
+  }
+
   IDispatch* Create() {
     IDispatch* object = nullptr;
     const HRESULT hr = CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,

@@ -60,16 +60,28 @@ inline long ProcessWindowCount() {
   return count;
 }
 
-// Live drawing objects of the process. Where the system keeps no count
-// (Wine answers 0), every slot of the handle table is probed: a handle
-// value without its generation word names whatever lives in that slot.
-inline long GdiObjectCount() {
+// Live drawing objects of the process, by kind (OBJ_PEN to OBJ_COLORSPACE)
+// where they can be told apart. Where the system keeps no count (Wine
+// answers 0), every slot of the handle table is probed: a handle value
+// without its generation word names whatever lives in that slot.
+struct GdiObjects {
+  long total = 0;
+  long by_kind[OBJ_COLORSPACE + 1] = {};
+};
+inline GdiObjects GdiObjectCount() {
+  GdiObjects objects;
   const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (counted != 0) return static_cast<long>(counted);
-  long live = 0;
-  for (uintptr_t slot = 1; slot < 0x10000; ++slot)
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++live;
-  return live;
+  if (counted != 0) {
+    objects.total = static_cast<long>(counted);
+    return objects;
+  }
+  for (uintptr_t slot = 1; slot < 0x10000; ++slot) {
+    const DWORD kind = GetObjectType(reinterpret_cast<HGDIOBJ>(slot));
+    if (kind == 0) continue;
+    ++objects.total;
+    if (kind <= OBJ_COLORSPACE) ++objects.by_kind[kind];
+  }
+  return objects;
 }
 
 inline long UserObjectCount() {
@@ -112,6 +124,7 @@ inline long HandleCount() {
 struct Figures {
   long long private_bytes = 0;
   long gdi = 0;
+  GdiObjects gdi_kinds;
   long user = 0;
   long handles = 0;
 };
@@ -119,7 +132,8 @@ struct Figures {
 inline Figures Measure() {
   Figures f;
   f.private_bytes = PrivateBytes();
-  f.gdi = GdiObjectCount();
+  f.gdi_kinds = GdiObjectCount();
+  f.gdi = f.gdi_kinds.total;
   f.user = UserObjectCount();
   f.handles = HandleCount();
   return f;
@@ -144,13 +158,20 @@ inline bool WithinBounds(const char* what, const Figures& start, const Figures& 
                          const Bounds& bounds = Bounds()) {
   bool ok = true;
   auto check = [&](const char* name, long long a, long long b, long long bound) {
-    if (b - a > bound) {
-      std::printf("FAIL %s: %s grew from %lld to %lld (bound %lld)\n", what, name, a, b, bound);
-      ok = false;
-    }
+    if (b - a <= bound) return true;
+    std::printf("FAIL %s: %s grew from %lld to %lld (bound %lld)\n", what, name, a, b, bound);
+    ok = false;
+    return false;
   };
   check("private bytes", start.private_bytes, end.private_bytes, bounds.private_bytes);
-  check("gdi objects", start.gdi, end.gdi, bounds.gdi);
+  if (!check("gdi objects", start.gdi, end.gdi, bounds.gdi)) {
+    static const char* const kKinds[] = {"",       "pen",    "brush",    "dc",    "metadc",
+                                         "palette", "font", "bitmap", "region", "metafile",
+                                         "memdc",  "extpen", "enhmetadc", "enhmetafile", "colorspace"};
+    for (int k = 1; k <= OBJ_COLORSPACE; ++k)
+      if (start.gdi_kinds.by_kind[k] != end.gdi_kinds.by_kind[k])
+        std::printf("gdi %s: %ld to %ld\n", kKinds[k], start.gdi_kinds.by_kind[k], end.gdi_kinds.by_kind[k]);
+  }
   check("user objects", start.user, end.user, bounds.user);
   check("handles", start.handles, end.handles, bounds.handles);
   return ok;
