@@ -24,7 +24,7 @@ def run_robustness_program(ctx, name, *args, timeout):
     out = result.stdout.replace("\r", "")
     # The figures go into the run's log, so they can be reported.
     for line in out.splitlines():
-        if re.match(r"(dispatch fuzz|soak|calls|after|during|at the end|peak|gdi|FAIL)", line):
+        if re.match(r"(dispatch fuzz|soak|calls|after|half-way|during|at the end|peak|gdi|FAIL)", line):
             print(f"    {line}")
     print(f"    ({time.time() - started:.0f}s)")
     if result.returncode != 0:

@@ -1,0 +1,117 @@
+// Where the time of a list read goes, timed inside the process: GetList
+// through IDispatch on the component's hidden form, beside a bare list box of
+// the same entries read with LB_GETTEXTLEN and LB_GETTEXT, and the same reads
+// joined into one text. Per entry, median of the rounds, in microseconds.
+//   list_timing [rounds]  ->  "<what> <entries> <us per entry>" lines
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <typename Body>
+double MedianPerEntry(int rounds, int entries, Body&& body) {
+  std::vector<double> times;
+  for (int r = 0; r < rounds; ++r) {
+    const double start = Now();
+    body();
+    times.push_back((Now() - start) / entries * 1e6);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+DISPID Id(IDispatch* object, const wchar_t* name) {
+  DISPID id = DISPID_UNKNOWN;
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  object->GetIDsOfNames(IID_NULL, names, 1, 1033, &id);
+  return id;
+}
+
+HRESULT Call(IDispatch* object, DISPID id, VARIANT* arg, VARIANT* result) {
+  DISPPARAMS params{arg, nullptr, arg ? 1u : 0u, 0};
+  return object->Invoke(id, IID_NULL, 1033, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const int rounds = argc > 1 ? _wtoi(argv[1]) : 9;
+  CoInitialize(nullptr);
+  CLSID clsid;
+  IDispatch* w = nullptr;
+  if (FAILED(CLSIDFromProgID(L"Brivet.Window", &clsid)) ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&w)))) {
+    std::printf("FAIL creating Brivet.Window\n");
+    return 1;
+  }
+  const DISPID load = Id(w, L"LoadList"), get = Id(w, L"GetList"), clear = Id(w, L"ClearList");
+  HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND box = CreateWindowExW(0, L"LISTBOX", L"", WS_CHILD | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0, 0, 100, 100,
+                             host, nullptr, nullptr, nullptr);
+  for (int entries : {1000, 8000, 32000}) {
+    std::wstring joined;
+    SendMessageW(box, LB_RESETCONTENT, 0, 0);
+    for (int i = 1; i <= entries; ++i) {
+      const std::wstring entry = L"entry " + std::to_wstring(i);
+      if (i > 1) joined += L',';
+      joined += entry;
+      SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    VARIANT text;
+    VariantInit(&text);
+    V_VT(&text) = VT_BSTR;
+    V_BSTR(&text) = SysAllocStringLen(joined.data(), static_cast<UINT>(joined.size()));
+    Call(w, clear, nullptr, nullptr);
+    Call(w, load, &text, nullptr);
+    const double component = MedianPerEntry(rounds, entries, [&] {
+      VARIANT got;
+      VariantInit(&got);
+      Call(w, get, nullptr, &got);
+      VariantClear(&got);
+    });
+    const double reads = MedianPerEntry(rounds, entries, [&] {
+      wchar_t buffer[64];
+      for (int i = 0; i < entries; ++i) {
+        SendMessageW(box, LB_GETTEXTLEN, i, 0);
+        SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buffer));
+      }
+    });
+    const double reads_joined = MedianPerEntry(rounds, entries, [&] {
+      std::wstring all;
+      for (int i = 0; i < entries; ++i) {
+        const LRESULT length = SendMessageW(box, LB_GETTEXTLEN, i, 0);
+        std::wstring entry(static_cast<size_t>(length) + 1, L'\0');
+        SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+        if (i > 0) all += L',';
+        all.append(entry.data(), static_cast<size_t>(length));
+      }
+      BSTR b = SysAllocStringLen(all.data(), static_cast<UINT>(all.size()));
+      SysFreeString(b);
+    });
+    std::printf("GetList %d %.3f\nlist-box-reads %d %.3f\nlist-box-reads-joined %d %.3f\n", entries, component,
+                entries, reads, entries, reads_joined);
+    VariantClear(&text);
+  }
+  DestroyWindow(host);
+  w->Release();
+  CoUninitialize();
+  return 0;
+}
