@@ -135,9 +135,14 @@ HWND Win32FormWindow::TextBox(ControlId c) const {
 
 void Win32FormWindow::AddItem(const Text& entry) {
   // The list box itself holds more; counts and positions here are 16-bit.
-  if (SendMessageW(List(), LB_GETCOUNT, 0, 0) >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
-  const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
+  if (list_entries_.size() >= static_cast<size_t>(form::kMaxListEntries)) throw Error(Fault::OutOfMemory);
+  const wchar_t* wide = Wide(entry);
+  list_entries_.reserve(list_entries_.size() + 1);  // no failure once the list box took it
+  const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
   if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
+  // The list box keeps the text up to its first NUL, at the position it answers.
+  const size_t at = std::min(static_cast<size_t>(r), list_entries_.size());
+  list_entries_.insert(list_entries_.begin() + static_cast<ptrdiff_t>(at), Text(entry.c_str()));
 }
 
 void Win32FormWindow::AddItems(std::span<const Text> entries) {
@@ -158,19 +163,16 @@ void Win32FormWindow::AddItems(std::span<const Text> entries) {
   for (const Text& e : entries) AddItem(e);
 }
 
-void Win32FormWindow::ClearList() { SendMessageW(List(), LB_RESETCONTENT, 0, 0); }
-
-int16_t Win32FormWindow::ListCount() const {
-  const LRESULT n = SendMessageW(List(), LB_GETCOUNT, 0, 0);
-  return static_cast<int16_t>(std::clamp<LRESULT>(n, 0, INT16_MAX));
+void Win32FormWindow::ClearList() {
+  SendMessageW(List(), LB_RESETCONTENT, 0, 0);
+  list_entries_.clear();
 }
 
+int16_t Win32FormWindow::ListCount() const { return static_cast<int16_t>(list_entries_.size()); }
+
 Text Win32FormWindow::ListEntry(int16_t index) const {
-  const LRESULT length = SendMessageW(List(), LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (index < 0 || length == LB_ERR) throw Error::InvalidCall();
-  std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT got = SendMessageW(List(), LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
-  return FromWide(buffer.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  if (index < 0 || static_cast<size_t>(index) >= list_entries_.size()) throw Error::InvalidCall();
+  return list_entries_[static_cast<size_t>(index)];
 }
 
 int16_t Win32FormWindow::ListIndex() const {
@@ -179,8 +181,10 @@ int16_t Win32FormWindow::ListIndex() const {
 }
 
 void Win32FormWindow::RemoveItem(int16_t index) {
-  if (index < 0 || SendMessageW(List(), LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR)
+  if (index < 0 || static_cast<size_t>(index) >= list_entries_.size() ||
+      SendMessageW(List(), LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR)
     throw Error::InvalidCall();
+  list_entries_.erase(list_entries_.begin() + index);
 }
 
 // ---------------------------------------------------------------------------

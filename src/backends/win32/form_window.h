@@ -168,6 +168,10 @@ class Win32FormWindow final : public form::FormWindow {
   std::array<Control, form::kControlCount> controls_;
   std::vector<form::ControlId> tab_order_;  // the focusable controls
   ComPtr<IPicture> picture_;
+  // The list box's entries as it holds them, kept beside it: reading a long
+  // list back costs two messages an entry otherwise. Only this class changes
+  // the list box's entries.
+  std::vector<Text> list_entries_;
   SIZE last_size_{};           // outer size that was last reported
   HWND saved_focus_ = nullptr;  // focus while the form was inactive
   bool shown_once_ = false;
