@@ -46,9 +46,9 @@ uint64_t PixelBytes(uint64_t width, uint64_t rows, uint32_t bits) {
   return ((width * bits + 31) / 32) * 4 * (rows - 1) + row;
 }
 
-// A bitmap information header at `at`, with its pixels `pixels` bytes on,
-// `available` bytes of them present. `doubled` for an icon's image, whose
-// header counts the mask's rows in its height.
+// A bitmap information header at `at`, with `available` bytes of pixel data
+// present. `doubled` for an icon's image, whose header counts the mask's rows
+// in its height.
 bool ValidInfoHeader(Bytes b, size_t at, uint64_t available, bool doubled) {
   const auto size = Le(b, at, 4);
   if (!size) return false;

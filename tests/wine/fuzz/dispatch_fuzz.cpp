@@ -84,8 +84,6 @@ constexpr MemberShape kMembers[] = {
     {0x60030026, Method, 2, 0, false, false, Texts::Unstorable},      // DeleteInfo
     {0x60030027, Method, 1, 0, false, false, Texts::Unstorable},      // PlaySound
 };
-constexpr DISPID kPersist = 0x68030000;
-constexpr DISPID kReset = 0x60030017;
 constexpr unsigned kShapes = sizeof kMembers / sizeof kMembers[0];
 
 const MemberShape* ShapeOf(DISPID id) {
@@ -267,16 +265,9 @@ class Fuzzer {
   bool FreshForm() {
     IDispatch* object = Create();
     if (!object) return false;
-    VARIANT off;
-    VariantInit(&off);
-    V_VT(&off) = VT_BOOL;
-    V_BOOL(&off) = VARIANT_FALSE;
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS assign{&off, &put, 1, 1}, none{};
-    const bool ok =
-        SUCCEEDED(object->Invoke(kPersist, IID_NULL, 1033, DISPATCH_PROPERTYPUT, &assign, nullptr, nullptr, nullptr)) &&
-        SUCCEEDED(object->Invoke(kReset, IID_NULL, 1033, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr));
-    if (!ok) std::printf("FAIL resetting the form to its defaults\n");
+    Client client(object);
+    const bool ok = client.Call(L"Persist", DISPATCH_PROPERTYPUT, {Flag(false)}) &&
+                    client.Call(L"Reset", DISPATCH_METHOD, {});
     object->Release();
     return ok;
   }

@@ -18,67 +18,6 @@ using namespace robustness;
 
 namespace {
 
-class Client {
- public:
-  explicit Client(IDispatch* object) : object_(object) {}
-
-  // A named call through GetIDsOfNames and Invoke; false on any failure.
-  bool Call(const wchar_t* name, WORD flags, std::initializer_list<VARIANT> args, VARIANT* result = nullptr) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id;
-    if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, 1033, &id))) return Failed(name, E_FAIL);
-    VARIANT list[4];
-    UINT count = 0;
-    for (const VARIANT& a : args) list[args.size() - 1 - count++] = a;  // last argument first
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS params{list, flags == DISPATCH_PROPERTYPUT ? &put : nullptr, count,
-                      flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
-    EXCEPINFO exception{};
-    const HRESULT hr = object_->Invoke(id, IID_NULL, 1033, flags, &params, result, &exception, nullptr);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    return SUCCEEDED(hr) || Failed(name, hr);
-  }
-
- private:
-  static bool Failed(const wchar_t* name, HRESULT hr) {
-    std::printf("FAIL %ls: 0x%08lx\n", name, static_cast<unsigned long>(hr));
-    return false;
-  }
-  IDispatch* object_;
-};
-
-VARIANT Text(const wchar_t* text) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(text);
-  return v;
-}
-VARIANT Number(LONG n) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = n;
-  return v;
-}
-VARIANT Flag(bool b) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BOOL;
-  V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
-VARIANT Ref(VARIANT* variable) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&v) = variable;
-  return v;
-}
-
-// One cycle; `close` dismisses by the close box instead of a button.
 bool Cycle(Answerer& answerer, const std::wstring& picture, bool close, long cycle) {
   IDispatch* object = nullptr;
   if (FAILED(CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
