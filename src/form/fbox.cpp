@@ -19,11 +19,17 @@ Fbox::~Fbox() {
   g_live_windows -= windows;
 }
 
-void Fbox::Load() {
+void Fbox::Prepare() {
   if (discarded_) throw Error::Toolkit("the form was discarded");
   if (window_) return;
   window_ = toolkit_.CreateForm(*this);
   ++g_live_windows;
+}
+
+void Fbox::Load() {
+  if (loaded_) return;
+  Prepare();
+  loaded_ = true;
   handlers_.Load(*this);
 }
 
@@ -54,6 +60,7 @@ void Fbox::Retire() noexcept {
   }
   if (retired_) --g_live_windows;
   retired_ = std::move(window_);
+  loaded_ = false;
 }
 
 void Fbox::OnResize() {
@@ -62,6 +69,10 @@ void Fbox::OnResize() {
 
 void Fbox::OnButtonClick(int index) {
   if (!discarded_ && window_) handlers_.ButtonClick(*this, index);
+}
+
+void Fbox::OnIdle() {
+  if (!discarded_ && window_) handlers_.Idle(*this);
 }
 
 void Fbox::OnCloseRequest() {

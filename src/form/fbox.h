@@ -20,6 +20,8 @@ class FboxHandlers {
   virtual void Resize(Fbox& form) = 0;
   virtual void ButtonClick(Fbox& form, int index) = 0;
   virtual void Unload(Fbox& form, int16_t& cancel) = 0;
+  // The form's modal display waits for the user (see FormEventSink::OnIdle).
+  virtual void Idle(Fbox& form) = 0;
 };
 
 class Fbox final : private FormEventSink {
@@ -29,9 +31,12 @@ class Fbox final : private FormEventSink {
   Fbox(const Fbox&) = delete;
   Fbox& operator=(const Fbox&) = delete;
 
+  // Creates the instance's window ahead, without loading it, so that a later
+  // Load costs only the load handler.
+  void Prepare();
   // Loads the instance if it is not loaded (running the load handler).
   void Load();
-  bool loaded() const noexcept { return window_ != nullptr; }
+  bool loaded() const noexcept { return loaded_; }
 
   // The live window, loading the instance first: every use of a form that is
   // not loaded loads it.
@@ -54,6 +59,7 @@ class Fbox final : private FormEventSink {
   void OnResize() override;
   void OnButtonClick(int index) override;
   void OnCloseRequest() override;
+  void OnIdle() override;
   // Moves the window aside, hidden; it is destroyed with the instance, outside
   // the event that may be running for it.
   void Retire() noexcept;
@@ -64,6 +70,7 @@ class Fbox final : private FormEventSink {
   // A window removed while one of its own events runs is kept until the
   // instance itself is destroyed, outside that event.
   std::unique_ptr<FormWindow> retired_;
+  bool loaded_ = false;
   bool discarded_ = false;
 };
 

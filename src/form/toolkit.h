@@ -52,6 +52,10 @@ class FormEventSink {
   virtual void OnButtonClick(int index) = 0;
   // The user asked to close the window (close box, Alt+F4, system menu).
   virtual void OnCloseRequest() = 0;
+  // A modal display has handled every pending event, its window painted, and
+  // waits for the user; raised once per display. Work done here costs the
+  // user nothing.
+  virtual void OnIdle() = 0;
 };
 
 // One live window built from the form template. Created hidden, with every

@@ -28,10 +28,17 @@ void CollectRetired() {
   if (state.modal_depth == 0) state.retired.clear();
 }
 
+void LoadFreshForm() {
+  DialogState& state = ThreadState();
+  if (!state.form && state.spare) state.form = std::move(state.spare);
+  ThreadForm().Load();
+}
+
 void ReleaseThreadState() {
   DialogState& state = ThreadState();
   if (state.modal_depth != 0) return;
   CollectRetired();
+  state.spare.reset();
   // A persisted form keeps its content for the thread's next object; any
   // other form goes with the last object, so the module can be unloaded.
   // The recorded answer stays either way.

@@ -27,9 +27,12 @@ struct DialogState : form::LayoutRecord {
   int32_t TwipsPerPixelY = 0;
   bool PersistFlag = false;
 
+  // The next form instance, its window created while a display waited for
+  // the user, so that a dismissal need not build one.
+  std::unique_ptr<form::Fbox> spare;
   // Discarded form instances whose windows may still be on the call stack
-  // (ResetForm runs inside their own event handlers); freed once no modal
-  // display is running.
+  // (ResetForm runs inside their own event handlers); freed while the next
+  // display waits for the user, or once no display is running.
   std::vector<std::unique_ptr<form::Fbox>> retired;
   int modal_depth = 0;
   int live_objects = 0;
@@ -43,6 +46,8 @@ form::Fbox& ThreadForm();
 form::FormWindow& ThreadUi();
 // Frees retired forms when no modal display is running on the thread.
 void CollectRetired();
+// The thread's form, replaced by a fresh one: the spare if there is one.
+void LoadFreshForm();
 // Drops the calling thread's record (when its last object goes away).
 void ReleaseThreadState();
 

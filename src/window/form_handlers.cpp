@@ -20,6 +20,7 @@ class ThreadFormHandlers final : public form::FboxHandlers {
   void Unload(form::Fbox& form, int16_t& cancel) override {
     UnloadHandler(ThreadState(), form, cancel);
   }
+  void Idle(form::Fbox& form) override { IdleHandler(ThreadState(), form); }
 };
 
 }  // namespace
@@ -27,6 +28,21 @@ class ThreadFormHandlers final : public form::FboxHandlers {
 form::FboxHandlers& ThreadHandlers() {
   static ThreadFormHandlers handlers;  // stateless: the state is per thread
   return handlers;
+}
+
+void IdleHandler(DialogState& state, form::Fbox& form) noexcept {
+  // Only the outermost display knows that no retired form is on the stack
+  // but its own, which is never retired while it waits.
+  if (state.modal_depth != 1) return;
+  std::erase_if(state.retired, [&](const auto& f) { return f.get() != &form; });
+  if (state.PersistFlag || state.spare) return;
+  try {
+    auto spare = std::make_unique<form::Fbox>(CurrentToolkit(), ThreadHandlers());
+    spare->Prepare();
+    state.spare = std::move(spare);
+  } catch (const std::exception&) {
+    // No spare: the next reset builds its form itself, and reports any error.
+  }
 }
 
 void LoadHandler(DialogState& state, form::Fbox& form) {

@@ -14,6 +14,8 @@ form::FboxHandlers& ThreadHandlers();
 void LoadHandler(DialogState& state, form::Fbox& form);
 // Records button index's answer and resets the form.
 void ButtonClickHandler(DialogState& state, form::Fbox& form, int index);
+// While a display waits: frees retired forms and prepares the next form.
+void IdleHandler(DialogState& state, form::Fbox& form) noexcept;
 // Cancels the unload and records the close-box answer.
 void UnloadHandler(DialogState& state, form::Fbox& form, int16_t& cancel);
 

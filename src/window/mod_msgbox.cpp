@@ -25,10 +25,11 @@ void ResetForm() {
     if (state.PersistFlag) return;
     RetireForm(state);
     CurrentToolkit().PumpEvents();
-    ThreadForm().Load();
+    LoadFreshForm();
   } catch (const std::exception&) {
     // Fall back to a fresh form; an error here reaches the caller.
     RetireForm(state);
+    state.spare.reset();
     ThreadForm().Load();
   }
 }

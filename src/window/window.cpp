@@ -44,14 +44,13 @@ void Window::Show() {
   form::FormWindow& ui = form.ui();
   if (ui.Visible()) return;
   // A handler may retire `form` during the display; it stays alive until
-  // the display has ended, however it ends.
+  // the display has ended, however it ends. Retired forms are freed later,
+  // while the next display waits or at the next call that collects them,
+  // so that destroying them does not delay this display's return.
   ++state.modal_depth;
   struct DepthGuard {
     DialogState& s;
-    ~DepthGuard() {
-      --s.modal_depth;
-      CollectRetired();
-    }
+    ~DepthGuard() { --s.modal_depth; }
   } guard{state};
   ui.ShowModal();
 }

@@ -19,6 +19,7 @@ struct QuietSink final : form::FormEventSink {
   void OnResize() override {}
   void OnButtonClick(int) override {}
   void OnCloseRequest() override {}
+  void OnIdle() override {}
 };
 
 Text Ascii(const std::string& s) { return Text(s.begin(), s.end()); }

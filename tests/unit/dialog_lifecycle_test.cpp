@@ -183,6 +183,49 @@ TEST(DialogLifecycle, LastObjectTakesItsWindowsAlong) {
   });
 }
 
+// A dismissal neither builds the next form nor destroys the old one: the
+// next form is built while the display waits, the old one freed while the
+// next display waits.
+TEST(DialogLifecycle, DismissalReusesTheFormBuiltWhileTheDisplayWaited) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window w;
+    host.Put(w, u"ShowButtons", Variant::I4(1));
+    const window::DialogState& s = ThreadState();
+    int forms_while_shown = 0;
+    const form::Fbox* spare = nullptr;
+    host.Queue(UserAction::While([&] {
+      forms_while_shown = host.toolkit.forms_created;
+      spare = s.spare.get();
+    }));
+    host.Queue(UserAction::Press(0));
+    host.Call(w, u"Show");
+    ASSERT_NE(spare, nullptr);
+    EXPECT_EQ(s.form.get(), spare);
+    EXPECT_EQ(host.toolkit.forms_created, forms_while_shown);
+    EXPECT_EQ(s.ButtonCount, 0);  // the spare was loaded at the dismissal
+    EXPECT_EQ(s.retired.size(), 1u);
+    host.Queue(UserAction::While([&] { EXPECT_TRUE(s.retired.empty()); }));
+    host.Queue(UserAction::Close());
+    host.Call(w, u"Show");
+    EXPECT_EQ(host.Call(w, u"Response"), Variant::I2(0));
+  });
+}
+
+TEST(DialogLifecycle, LastObjectTakesAnUnusedSpareAlong) {
+  OnFreshThread([] {
+    ScriptHost host;
+    {
+      window::Window w;
+      host.Queue(UserAction::While([&] { host.Call(w, u"Hide"); }));
+      host.Call(w, u"Show");
+      EXPECT_NE(ThreadState().spare, nullptr);
+    }
+    EXPECT_EQ(form::Fbox::LiveWindows(), 0);
+    EXPECT_TRUE(host.toolkit.forms.empty());
+  });
+}
+
 TEST(DialogLifecycle, PersistedFormOutlivesTheLastObject) {
   OnFreshThread([] {
     ScriptHost host;

@@ -68,6 +68,7 @@ def answer(ctx, body, shows, shot=None):
                 ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", pad(window.rect))
             action(ctx, window)
             if not ctx.probe.gone(title):
+                ctx.screen.screenshot(ctx.shots / f"stuck-{n + 1}-win{ctx.bits}.png")
                 raise Failure(f"the window '{title}' stayed on screen after its action")
     finally:
         out = run.finish()

@@ -185,6 +185,8 @@ void HeadlessForm::ShowModal() {
     Resized();
   }
   visible_ = true;
+  // The user acts only once the display waits, as on screen.
+  sink_.OnIdle();
   while (visible_) {
     if (toolkit_.actions.empty()) {
       visible_ = false;

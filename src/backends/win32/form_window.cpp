@@ -151,8 +151,15 @@ void Win32FormWindow::ShowModal() {
   SetForegroundWindow(window_.get());
   if (HWND first = FirstFocusable()) SetFocus(first);
 
+  bool idle_raised = false;
   while (life->alive && !life->modal_end) {
     MSG msg;
+    // Nothing queued, not even a paint: the window is on screen and waits.
+    if (!idle_raised && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      idle_raised = true;
+      Raise([](form::FormEventSink& s) { s.OnIdle(); });
+      continue;
+    }
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) ThrowLastError("GetMessage");
     if (got == 0) {

@@ -50,6 +50,11 @@ struct Sink : form::FormEventSink {
     events.push_back("close");
     if (on_close) on_close();
   }
+  void OnIdle() override {
+    events.push_back("idle");
+    if (on_idle) on_idle();
+  }
+  std::function<void()> on_idle;
 };
 
 BOOL CALLBACK MatchFormClass(HWND h, LPARAM p) {
@@ -217,6 +222,15 @@ void CheckEventsAndModalLoop(form::Toolkit& tk) {
   f->ShowModal();
   CHECK((sink.events == std::vector<std::string>{"resize", "close"}));
   CHECK(!f->Visible());
+
+  // Idle comes once, after what was queued; a close request after it is
+  // still handled.
+  sink.events.clear();
+  sink.on_idle = [&] { PostMessageW(hwnd, WM_CLOSE, 0, 0); };
+  PostMessageW(Child(hwnd, ControlId::but1), BM_CLICK, 0, 0);
+  f->ShowModal();
+  CHECK((sink.events == std::vector<std::string>{"click 1", "idle", "close"}));
+  sink.on_idle = nullptr;
 
   // Again: no first-display resize; Tab moves on from T1 to T2, Enter on a
   // button clicks it.
