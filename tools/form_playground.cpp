@@ -38,6 +38,7 @@ struct Sink : brivet::form::FormEventSink {
     std::fflush(stdout);
     form->Hide();
   }
+  void OnIdle() override {}
 };
 
 }  // namespace

@@ -27,22 +27,23 @@ void Fbox::Prepare() {
 }
 
 void Fbox::Load() {
+  if (discarded_) throw Error::Toolkit("the form was discarded");
   if (loaded_) return;
-  Prepare();
   loaded_ = true;
   handlers_.Load(*this);
 }
 
 FormWindow& Fbox::ui() {
   Load();
+  Prepare();
   return *window_;
 }
 
 void Fbox::RequestUnload() {
-  if (!window_ || discarded_) return;
+  if (!loaded_ || discarded_) return;
   int16_t cancel = 0;
   handlers_.Unload(*this, cancel);
-  if (cancel == 0 && window_ && !discarded_) Retire();
+  if (cancel == 0 && loaded_ && !discarded_) Retire();
 }
 
 void Fbox::Discard() {
@@ -52,6 +53,7 @@ void Fbox::Discard() {
 }
 
 void Fbox::Retire() noexcept {
+  loaded_ = false;
   if (!window_) return;
   try {
     window_->Hide();
@@ -60,7 +62,6 @@ void Fbox::Retire() noexcept {
   }
   if (retired_) --g_live_windows;
   retired_ = std::move(window_);
-  loaded_ = false;
 }
 
 void Fbox::OnResize() {

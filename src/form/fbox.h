@@ -31,15 +31,17 @@ class Fbox final : private FormEventSink {
   Fbox(const Fbox&) = delete;
   Fbox& operator=(const Fbox&) = delete;
 
-  // Creates the instance's window ahead, without loading it, so that a later
-  // Load costs only the load handler.
+  // Creates the instance's window if it has none, without loading it. A
+  // loaded instance gets its window on first use, so that loading (which a
+  // dismissal does) costs only the load handler.
   void Prepare();
+  bool has_window() const noexcept { return window_ != nullptr; }
   // Loads the instance if it is not loaded (running the load handler).
   void Load();
   bool loaded() const noexcept { return loaded_; }
 
-  // The live window, loading the instance first: every use of a form that is
-  // not loaded loads it.
+  // The live window, loading the instance and creating its window first:
+  // every use of a form that is not loaded loads it.
   FormWindow& ui();
 
   // Raises the unload event; unless a handler cancels, the window goes away.

@@ -21,7 +21,7 @@ void ResetForm() {
   DialogState& state = ThreadState();
   try {
     form::Fbox& current = ThreadForm();
-    if (current.ui().Visible()) current.ui().Hide();
+    if (current.has_window() && current.ui().Visible()) current.ui().Hide();
     if (state.PersistFlag) return;
     RetireForm(state);
     CurrentToolkit().PumpEvents();

@@ -40,12 +40,14 @@ Window::~Window() {
 
 void Window::Show() {
   DialogState& state = ThreadState();
+  // Normally freed while the last display waited; not if it was answered
+  // before it ever waited.
+  CollectRetired();
   form::Fbox& form = ThreadForm();
   form::FormWindow& ui = form.ui();
   if (ui.Visible()) return;
   // A handler may retire `form` during the display; it stays alive until
   // the display has ended, however it ends. Retired forms are freed later,
-  // while the next display waits or at the next call that collects them,
   // so that destroying them does not delay this display's return.
   ++state.modal_depth;
   struct DepthGuard {

@@ -84,10 +84,11 @@ TEST(DialogLifecycle, ResetWithoutPersistGivesAFreshFormButKeepsTheAnswer) {
     host.Put(w, u"ShowButtons", Variant::I4(3));
     const int forms = host.toolkit.forms_created;
     host.Call(w, u"Reset");
-    EXPECT_EQ(host.toolkit.forms_created, forms + 1);
     EXPECT_EQ(ThreadState().ButtonCount, 0);
     EXPECT_EQ(ThreadState().FormHeight, 0);
+    // The fresh form's window is built when first touched.
     EXPECT_FALSE(host.form().Visible(form::ControlId::frbut1));
+    EXPECT_EQ(host.toolkit.forms_created, forms + 1);
     EXPECT_EQ(host.Call(w, u"Response"), Variant::I2(2));
   });
 }
@@ -170,6 +171,23 @@ TEST(DialogLifecycle, DestroyingOneObjectTakesTheCloseBoxPath) {
     EXPECT_TRUE(s.form->loaded());
     EXPECT_FALSE(host.form().Visible(form::ControlId::frbut1));
     EXPECT_EQ(host.form().GetText(form::ControlId::T1), u"");
+  });
+}
+
+TEST(DialogLifecycle, DestroyingAnObjectUnloadsAFormWhoseWindowIsNotBuiltYet) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window survivor;
+    {
+      window::Window doomed;
+      host.Put(doomed, u"ShowButtons", Variant::I4(1));
+      host.Queue(UserAction::Press(0));
+      host.Call(doomed, u"Show");
+      host.Call(doomed, u"Reset");
+      ASSERT_FALSE(ThreadState().form->has_window());
+      EXPECT_EQ(ThreadState().ResponseCode, 1);
+    }
+    EXPECT_EQ(ThreadState().ResponseCode, 0);
   });
 }
 
