@@ -69,7 +69,8 @@ def answer(ctx, body, shows, shot=None):
             action(ctx, window)
             if not ctx.probe.gone(title):
                 ctx.screen.screenshot(ctx.shots / f"stuck-{n + 1}-win{ctx.bits}.png")
-                raise Failure(f"the window '{title}' stayed on screen after its action")
+                raise Failure(f"the window '{title}' stayed on screen after its action; "
+                              + ctx.probe.describe_point(*ctx.screen.last_click))
     finally:
         out = run.finish()
     return responses(check_script_output(out))

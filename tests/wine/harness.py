@@ -36,18 +36,21 @@ class Display:
         self.process = None
 
     def __enter__(self):
-        for n in range(91, 140):
-            if not Path(f"/tmp/.X11-unix/X{n}").exists() and not Path(f"/tmp/.X{n}-lock").exists():
-                self.number = n
-                break
+        # Xvfb picks a free display itself and writes its number once it
+        # listens: two runs started at once must not share one display (the
+        # second desktop would cover the first and take its input).
+        read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", f":{self.number}", "-screen", "0", f"{DESKTOP[0]}x{DESKTOP[1]}x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 20
-        while not Path(f"/tmp/.X11-unix/X{self.number}").exists():
-            if time.time() > deadline or self.process.poll() is not None:
-                raise RuntimeError("Xvfb did not start")
-            time.sleep(0.1)
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{DESKTOP[0]}x{DESKTOP[1]}x24",
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as reply:
+            number = reply.readline().strip()
+        if not number.isdigit():
+            self.process.kill()
+            raise RuntimeError("Xvfb did not start")
+        self.number = int(number)
         return self
 
     @property
@@ -123,6 +126,7 @@ class Screen:
 
     def __init__(self, display):
         self.env = dict(os.environ, DISPLAY=display.name)
+        self.last_click = (0, 0)
 
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=30)
@@ -132,6 +136,7 @@ class Screen:
     # reaches the control the Tab focused.
     # (`mousemove --sync` waits up to 15 s when the pointer is already there.)
     def click(self, x, y):
+        self.last_click = (x, y)
         self.xdotool("mousemove", x, y, "click", "1")
 
     def key(self, *keys):
@@ -219,6 +224,12 @@ class Probe:
             if len(f) == 6:
                 window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
         return window
+
+    def describe_point(self, x, y):
+        """A line on what is at a screen point and which window has the
+        foreground and the focus, for a failure report."""
+        _, lines = self._run("at", x, y)
+        return lines[0] if lines else "(the probe saw nothing)"
 
     def gone(self, title, timeout_ms=45000):
         rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)

@@ -199,8 +199,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-root", default=str(ROOT / "build"))
     parser.add_argument("--shots", default=str(ROOT / "build/screenshots"))
-    parser.add_argument("--only", help="run the cases whose name contains this text")
+    parser.add_argument("--only", help="run the cases whose name contains this text "
+                                       "(or any of several, separated by commas)")
     args = parser.parse_args()
+    wanted = [w for w in (args.only or "").split(",") if w]
+    selected = lambda name: not wanted or any(w in name for w in wanted)  # noqa: E731
     build_root = Path(args.build_root)
     shots = Path(args.shots)
     passed = failed = skipped = 0
@@ -238,7 +241,7 @@ def main():
                 continue
             for case in CASES:
                 name = f"win{bits} {case.__name__[5:]}"
-                if args.only and args.only not in name:
+                if not selected(name):
                     continue
                 started = time.time()
                 try:
@@ -253,7 +256,7 @@ def main():
                     print(f"FAIL {name}:\n{traceback.format_exc()}", flush=True)
         wine.shutdown()
         # The release package, in a fresh prefix of its own.
-        counts = package_cases.run(display, build_root, args.only)
+        counts = package_cases.run(display, build_root, selected)
         passed, failed, skipped = passed + counts[0], failed + counts[1], skipped + counts[2]
     print(f"wine: {passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     return 0 if failed == 0 else 1

@@ -78,21 +78,28 @@ Finish
 """
 
 
-def answered(ctx, call, title, action):
-    """Runs the chooser call, waits for the chooser titled `title`, runs
-    `action` on it and returns the script's answer and its printed lines."""
+FILE_NAME_BOX = 1148  # the file choosers' file-name field (cmb13)
+
+
+def answered(ctx, call, title, action, focus=None):
+    """Runs the chooser call, waits for the chooser titled `title` (and, if
+    given, for the focus on control `focus`), runs `action` on it and
+    returns the script's answer and its printed lines."""
     script = ctx.script_file(chooser_script(call), "chooser")
     answer = Path(str(script) + ".answer")
     answer.unlink(missing_ok=True)
     run = ScriptRun(ctx.wine, ctx.bits, script)
     try:
         window = ctx.probe.ready(title)
-        if not window or not ctx.probe.focused(title):
-            raise Failure(f"the chooser '{title}' did not appear and take the focus")
+        has_focus = ctx.probe.focus(title, focus) == focus if focus else ctx.probe.focused(title)
+        if not window or not has_focus:
+            raise Failure(f"the chooser '{title}' did not appear and take the focus; "
+                          + ctx.probe.describe_point(0, 0))
         action(ctx, window)
         if not ctx.probe.gone(title, 20000):
             ctx.screen.screenshot(ctx.shots / f"chooser-stuck-win{ctx.bits}.png")
-            raise Failure(f"the chooser '{title}' stayed on screen")
+            raise Failure(f"the chooser '{title}' stayed on screen; "
+                          + ctx.probe.describe_point(*ctx.screen.last_click))
     finally:
         out = run.finish()
     lines = check_script_output(out)
@@ -138,7 +145,7 @@ def case_file_choosers_answer_what_the_user_typed(ctx):
          windows_path(unicode_folder) + "\\\u00e9t\u00e9 \u03c0.txt"),
     ]
     for call, title, action, wanted in cases:
-        got, _ = answered(ctx, call, title, action)
+        got, _ = answered(ctx, call, title, action, focus=FILE_NAME_BOX)
         expect(got, wanted, f"{call} ({title})")
 
 

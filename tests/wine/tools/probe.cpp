@@ -13,6 +13,9 @@
 //                                     waits until the window is in the
 //                                     foreground and one of its controls has
 //                                     the keyboard focus
+//   probe at <x> <y>                  what is at a screen point, and which
+//                                     window has the foreground and focus:
+//                                     for a report when input went astray
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -171,6 +174,26 @@ bool WaitControlFocus(const wchar_t* title, DWORD timeout_ms) {
   }
 }
 
+std::wstring TitleOf(HWND hwnd) {
+  std::wstring text(512, L'\0');
+  text.resize(static_cast<size_t>(std::max(InternalGetWindowText(hwnd, text.data(), 512), 0)));
+  return text;
+}
+
+int DescribePoint(LONG x, LONG y) {
+  const HWND at = WindowFromPoint(POINT{x, y});
+  const HWND top = at ? GetAncestor(at, GA_ROOT) : nullptr;
+  const HWND foreground = GetForegroundWindow();
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (foreground) GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info);
+  std::printf("at (%ld,%ld): window '%ls' control %d%s; foreground '%ls'; focus control %d; capture %s\n", x, y,
+              top ? TitleOf(top).c_str() : L"", at && at != top ? GetDlgCtrlID(at) : 0,
+              at && !IsWindowEnabled(top) ? " (disabled)" : "", foreground ? TitleOf(foreground).c_str() : L"",
+              info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0, info.hwndCapture ? "held" : "none");
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: probe wait <title> <timeout-ms>\n"
@@ -178,7 +201,8 @@ int Usage() {
                "       probe gone <title> <timeout-ms>\n"
                "       probe ready <title> <timeout-ms>\n"
                "       probe focus <title> <id> <timeout-ms>\n"
-               "       probe focused <title> <timeout-ms>\n");
+               "       probe focused <title> <timeout-ms>\n"
+               "       probe at <x> <y>\n");
   return 2;
 }
 
@@ -187,6 +211,8 @@ int Usage() {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return Usage();
   const std::wstring command = argv[1];
+  if (command == L"at" && argc == 4)
+    return DescribePoint(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10));
   const wchar_t* title = argv[2];
   HWND hwnd = nullptr;
   if (command == L"rects" && argc == 3) {
