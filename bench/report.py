@@ -193,9 +193,10 @@ HOW = """## How each figure is measured
   loaded into the emptied list and read back, repeatedly; per-entry cost is the call's
   time divided by the entries.
 - Creation: the first `CreateObject` in fresh host processes (cold: loads the DLL and
-  the form), then repeated create-and-release in the same process (warm).
-- Footprint: `bench/wine/footprint.exe` creates one object (which loads the form) and
-  reports what the process gained: committed private memory summed over its regions,
+  the form, whose window is built when first used), then repeated create-and-release in
+  the same process (warm).
+- Footprint: `bench/wine/footprint.exe` creates one object and sets its title (which
+  builds the form's window) and reports what the process gained: committed private memory summed over its regions,
   its windows, and its live GDI objects (where `GetGuiResources` answers nothing, as under
   Wine, each handle slot is asked its object type).
 - Native: `build/bench/bench/brivet_invoke_bench` (Google Benchmark, `bench` preset),

@@ -77,6 +77,23 @@ int wmain() {
     std::fprintf(stderr, "CoCreateInstance failed\n");
     return 1;
   }
+  // The form builds its window when first used: set the title.
+  OLECHAR* name = const_cast<OLECHAR*>(L"Title");
+  DISPID title = 0;
+  VARIANT text;
+  VariantInit(&text);
+  V_VT(&text) = VT_BSTR;
+  V_BSTR(&text) = SysAllocString(L"footprint");
+  DISPID named = DISPID_PROPERTYPUT;
+  DISPPARAMS params{&text, &named, 1, 1};
+  const bool used = SUCCEEDED(warm->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &title)) &&
+                    SUCCEEDED(warm->Invoke(title, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT,
+                                           &params, nullptr, nullptr, nullptr));
+  VariantClear(&text);
+  if (!used) {
+    std::fprintf(stderr, "setting the title failed\n");
+    return 1;
+  }
   std::printf("private_bytes %lld\n", static_cast<long long>(PrivateCommitted() - bytes_before));
   std::printf("user_objects %ld\n", UserObjects() - user_before);
   std::printf("gdi_objects %ld\n", GdiObjects() - gdi_before);
