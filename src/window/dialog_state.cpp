@@ -16,6 +16,7 @@ DialogState& ThreadState() {
 
 form::Fbox& ThreadForm() {
   DialogState& state = ThreadState();
+  if (!state.retired.empty()) CollectRetired();
   if (!state.form)
     state.form = std::make_unique<form::Fbox>(CurrentToolkit(), ThreadHandlers());
   return *state.form;
@@ -25,7 +26,7 @@ form::FormWindow& ThreadUi() { return ThreadForm().ui(); }
 
 void CollectRetired() {
   DialogState& state = ThreadState();
-  if (state.modal_depth == 0) state.retired.clear();
+  if (state.modal_depth == 0 && state.handler_depth == 0) state.retired.clear();
 }
 
 void LoadFreshForm() {
@@ -36,7 +37,7 @@ void LoadFreshForm() {
 
 void ReleaseThreadState() {
   DialogState& state = ThreadState();
-  if (state.modal_depth != 0) return;
+  if (state.modal_depth != 0 || state.handler_depth != 0) return;
   CollectRetired();
   state.spare.reset();
   // A persisted form keeps its content for the thread's next object; any

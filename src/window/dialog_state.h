@@ -32,9 +32,11 @@ struct DialogState : form::LayoutRecord {
   std::unique_ptr<form::Fbox> spare;
   // Discarded form instances whose windows may still be on the call stack
   // (ResetForm runs inside their own event handlers); freed while the next
-  // display waits for the user, or once no display is running.
+  // display waits for the user, or by the next call that uses the form
+  // while no display and no handler runs.
   std::vector<std::unique_ptr<form::Fbox>> retired;
   int modal_depth = 0;
+  int handler_depth = 0;  // form event handlers running on the thread
   int live_objects = 0;
 };
 
@@ -44,7 +46,8 @@ DialogState& ThreadState();
 form::Fbox& ThreadForm();
 // The thread's form, loaded, as its live window.
 form::FormWindow& ThreadUi();
-// Frees retired forms when no modal display is running on the thread.
+// Frees retired forms when no modal display and no form handler is running
+// on the thread.
 void CollectRetired();
 // The thread's form, replaced by a fresh one: the spare if there is one.
 void LoadFreshForm();

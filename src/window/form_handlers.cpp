@@ -8,19 +8,38 @@ namespace brivet::window {
 
 namespace {
 
+// While a handler runs, its form may be retired under it: retired forms are
+// not freed until it returns.
+struct HandlerScope {
+  DialogState& state;
+  HandlerScope() : state(ThreadState()) { ++state.handler_depth; }
+  ~HandlerScope() { --state.handler_depth; }
+  HandlerScope(const HandlerScope&) = delete;
+  HandlerScope& operator=(const HandlerScope&) = delete;
+};
+
 class ThreadFormHandlers final : public form::FboxHandlers {
  public:
-  void Load(form::Fbox& form) override { LoadHandler(ThreadState(), form); }
+  void Load(form::Fbox& form) override {
+    HandlerScope scope;
+    LoadHandler(scope.state, form);
+  }
   void Resize(form::Fbox& form) override {
-    form::RunLayoutPass(ThreadState(), form, CurrentToolkit());
+    HandlerScope scope;
+    form::RunLayoutPass(scope.state, form, CurrentToolkit());
   }
   void ButtonClick(form::Fbox& form, int index) override {
-    ButtonClickHandler(ThreadState(), form, index);
+    HandlerScope scope;
+    ButtonClickHandler(scope.state, form, index);
   }
   void Unload(form::Fbox& form, int16_t& cancel) override {
-    UnloadHandler(ThreadState(), form, cancel);
+    HandlerScope scope;
+    UnloadHandler(scope.state, form, cancel);
   }
-  void Idle(form::Fbox& form) override { IdleHandler(ThreadState(), form); }
+  void Idle(form::Fbox& form) override {
+    HandlerScope scope;
+    IdleHandler(scope.state, form);
+  }
 };
 
 }  // namespace

@@ -40,9 +40,6 @@ Window::~Window() {
 
 void Window::Show() {
   DialogState& state = ThreadState();
-  // Normally freed while the last display waited; not if it was answered
-  // before it ever waited.
-  CollectRetired();
   form::Fbox& form = ThreadForm();
   form::FormWindow& ui = form.ui();
   if (ui.Visible()) return;
