@@ -42,7 +42,8 @@ struct DialogState : form::LayoutRecord {
 
 // The calling thread's record, created on first use.
 DialogState& ThreadState();
-// The calling thread's form, created (not loaded) if the reference is empty.
+// The calling thread's form, created (not loaded) if the reference is empty;
+// frees retired forms first where that is safe.
 form::Fbox& ThreadForm();
 // The thread's form, loaded, as its live window.
 form::FormWindow& ThreadUi();
