@@ -33,14 +33,18 @@ struct Search {
   HWND found = nullptr;
 };
 
+// InternalGetWindowText sends no message, so a window whose thread is busy
+// cannot block the probe.
+std::wstring TitleOf(HWND hwnd) {
+  std::wstring text(512, L'\0');
+  text.resize(static_cast<size_t>(std::max(InternalGetWindowText(hwnd, text.data(), 512), 0)));
+  return text;
+}
+
 BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
   if (!IsWindowVisible(hwnd)) return TRUE;
-  // InternalGetWindowText sends no message, so a window whose thread is busy
-  // cannot block the probe.
-  std::wstring text(512, L'\0');
-  text.resize(static_cast<size_t>(std::max(InternalGetWindowText(hwnd, text.data(), 512), 0)));
-  if (text != search->title) return TRUE;
+  if (TitleOf(hwnd) != search->title) return TRUE;
   search->found = hwnd;
   return FALSE;
 }
@@ -172,12 +176,6 @@ bool WaitControlFocus(const wchar_t* title, DWORD timeout_ms) {
     if (GetTickCount64() >= deadline) return false;
     Sleep(50);
   }
-}
-
-std::wstring TitleOf(HWND hwnd) {
-  std::wstring text(512, L'\0');
-  text.resize(static_cast<size_t>(std::max(InternalGetWindowText(hwnd, text.data(), 512), 0)));
-  return text;
 }
 
 int DescribePoint(LONG x, LONG y) {
