@@ -80,9 +80,16 @@ class Wine:
     def system_dir(self, bits):
         return "C:\\windows\\system32" if bits == 64 else "C:\\windows\\syswow64"
 
+    # What Wine's loader prints when the program it was asked for never started
+    # (seen once in many thousand starts, on a cmd that starts fine otherwise).
+    NOT_STARTED = "Application could not be started"
+
     def run(self, bits, args, timeout=120, check=False):
-        result = subprocess.run([self.loader(bits)] + [str(a) for a in args], env=self.env,
-                                capture_output=True, text=True, errors="replace", timeout=timeout)
+        for attempt in range(3):
+            result = subprocess.run([self.loader(bits)] + [str(a) for a in args], env=self.env,
+                                    capture_output=True, text=True, errors="replace", timeout=timeout)
+            if result.returncode == 0 or self.NOT_STARTED not in result.stdout + result.stderr:
+                break
         if check and result.returncode != 0:
             raise RuntimeError(f"{args} failed ({result.returncode}): {result.stdout}{result.stderr}")
         return result
