@@ -23,8 +23,8 @@ entries = w.GetList
 w.ClearList
 CheckError "build the list"
 kinds = Array({{kinds}})
-For Each kind In kinds
-  For k = 0 To {{rounds}}
+For k = 0 To {{rounds}}
+  For Each kind In kinds
     WaitGo kind & k
     If kind = "box" Then
       Mark "SHOW"
@@ -73,34 +73,40 @@ def run(ctx, rounds, list_entries):
             .replace("{kinds}", ", ".join(f'"{k}"' for k in KINDS)))
     session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "dialog", body)
     screen = ctx.screen
-    figures = {}
+    painted = {kind: [] for kind in KINDS}
+    clicked = {kind: [] for kind in KINDS}
+    found = {}  # kind -> (window rectangle, button centre, painted pixels)
     try:
-        for kind, (title, caption) in KINDS.items():
-            painted, clicked = [], []
-            reference = rect = None
-            for k in range(rounds + 1):
+        # The kinds take turns round by round, so that a change in the
+        # machine's load falls on the dialog and on its reference alike.
+        for k in range(rounds + 1):
+            for kind, (title, caption) in KINDS.items():
+                if kind in found:
+                    # The pointer waits where the button will be, as a
+                    # person's would, and moves before the window is there.
+                    screen.move(*found[kind][1])
                 session.go(f"{kind}{k}")
                 shown = session.expect("M SHOW")
                 if k == 0:
                     # The first round finds the window and learns how it
                     # looks once painted; it is not counted.
                     rect, button = locate(ctx, title, caption)
-                    reference = screen.wait_stable(rect)
+                    found[kind] = rect, button, screen.wait_stable(rect)
                     screen.move(*button)
-                else:
+                rect, button, reference = found[kind]
+                if k > 0:
                     seen = screen.wait_until(rect, lambda pixels: pixels == reference, 30)
                     if seen is None:
                         raise RuntimeError(f"{kind}: the dialog never looked as in the first round")
-                    painted.append(seen - shown)
+                    painted[kind].append(seen - shown)
                 pressed = screen.click()
                 back = session.expect("M BACK")
                 if k > 0:
-                    clicked.append(back - pressed)
+                    clicked[kind].append(back - pressed)
                 # The next round starts once this window has left the screen.
                 screen.wait_until(rect, lambda pixels: pixels != reference, 30)
-            figures[kind] = {"painted": summary(painted), "clicked": summary(clicked)}
         session.finish()
     finally:
         if session.process.poll() is None:
             session.process.kill()
-    return figures
+    return {kind: {"painted": summary(painted[kind]), "clicked": summary(clicked[kind])} for kind in KINDS}

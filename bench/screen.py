@@ -8,6 +8,7 @@ import ctypes.util
 import time
 
 _ZPIXMAP = 2
+POLL_PAUSE = 0.001  # seconds between two looks at the screen
 _ALL_PLANES = ctypes.c_ulong(0xFFFFFFFF)
 
 
@@ -76,6 +77,9 @@ class XScreen:
                 return seen
             if seen > deadline:
                 return None
+            # A look keeps the X server busy copying pixels; a pause between
+            # looks leaves the processors to the programs being measured.
+            time.sleep(POLL_PAUSE)
 
     def wait_stable(self, rect, quiet=0.5, timeout=30):
         """Waits until the rectangle has not changed for `quiet` seconds;

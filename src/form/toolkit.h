@@ -53,8 +53,8 @@ class FormEventSink {
   // The user asked to close the window (close box, Alt+F4, system menu).
   virtual void OnCloseRequest() = 0;
   // A modal display has handled every pending event, its window painted, and
-  // waits for the user; raised once per display. Work done here costs the
-  // user nothing.
+  // has waited a moment with nothing to do; raised at most once per display.
+  // Work done here costs the user nothing.
   virtual void OnIdle() = 0;
 };
 

@@ -14,6 +14,11 @@ using namespace detail;
 
 namespace {
 
+// How long a modal display must have had nothing to do before it counts as
+// idle: shorter than anyone takes to read a dialog and answer it, longer than
+// the gap between the painting and a scripted answer.
+constexpr DWORD kIdleDelayMs = 150;
+
 // Whole pixels, limited to what a window position can hold.
 int RoundPixels(float twips, float twips_per_pixel) {
   const double px = std::round(static_cast<double>(twips) / twips_per_pixel);
@@ -154,10 +159,15 @@ void Win32FormWindow::ShowModal() {
   bool idle_raised = false;
   while (life->alive && !life->modal_end) {
     MSG msg;
-    // Nothing queued, not even a paint: the window is on screen and waits.
+    // Nothing queued, not even a paint: the window is on screen. Idle comes
+    // only once nothing has arrived for a moment longer, so that an answer
+    // given right after the painting never waits behind the idle work.
     if (!idle_raised && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      idle_raised = true;
-      Raise([](form::FormEventSink& s) { s.OnIdle(); });
+      if (MsgWaitForMultipleObjectsEx(0, nullptr, kIdleDelayMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+          WAIT_TIMEOUT) {
+        idle_raised = true;
+        Raise([](form::FormEventSink& s) { s.OnIdle(); });
+      }
       continue;
     }
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
