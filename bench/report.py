@@ -57,6 +57,8 @@ def write(results, md_path, png_path):
         "",
         "From the script's mark before `Show` (or the host's `MsgBox`) to the dialog fully",
         "painted, and from a real click on its button to the mark after the call returned.",
+        "The four kinds of round (`Show`, `MsgBox`, `Show` with an empty and with a full list)",
+        "take turns, so a change in the machine's load falls on each alike.",
         "",
         f"| figure | goal | {cols} |",
         rule,

@@ -102,7 +102,9 @@ def main():
                                                 figures["dispatch"].items() if "ratio" in v}, flush=True)
                 figures["scale"] = script_bench.scale(ctx, 1 if smoke else 7)
                 print(f"win{bits} scale done", flush=True)
-                figures["dialog"] = dialog_bench.run(ctx, 2 if smoke else rounds,
+                # The dialog figures are the noisiest (the screen, two processes
+                # and the X server in each): more rounds.
+                figures["dialog"] = dialog_bench.run(ctx, 2 if smoke else 15,
                                                      script_bench.SIZES[-1])
                 print(f"win{bits} dialog:", {k: round(v["painted"]["median"] * 1000, 1) for k, v in
                                               figures["dialog"].items()}, flush=True)
