@@ -185,12 +185,15 @@ HOW = """## How each figure is measured
   for the dictionary in turn (same host process, same loop); per-call cost is the block
   minus the empty loop, divided by the calls. `AddToList` goes to the hidden form's list
   box, emptied between blocks.
-- Dialog round trip: the driver reads the screen directly through Xlib (a few ms a look)
-  and sends clicks through XTest. The first round of each kind finds the window and its
-  button with a probe under Wine and records the window's pixels once they stop changing;
-  each counted round measures from the mark before the call to the first look where the
-  whole window matches those pixels, then from the button press to the mark after the
-  call, and waits for the window to leave the screen before the next round.
+- Dialog round trip: the driver reads the screen directly through Xlib (well under a
+  millisecond a look, with a millisecond's pause between looks so that the programs
+  measured keep the processors) and sends clicks through XTest. The first round of each
+  kind finds the window and its button with a probe under Wine and records the window's
+  pixels once they stop changing; each counted round puts the pointer on the button's
+  place first, measures from the mark before the call to the first look where the whole
+  window matches those pixels, then from the button press to the mark after the call,
+  and waits for the window to leave the screen before the next round. Fifteen rounds of
+  each kind, the kinds in turn.
 - List scale: lists of 1,000, 8,000 and 32,000 entries are built once, then each is
   loaded into the emptied list and read back, repeatedly; per-entry cost is the call's
   time divided by the entries.
@@ -198,8 +201,8 @@ HOW = """## How each figure is measured
   the form, whose window is built when first used), then repeated create-and-release in
   the same process (warm).
 - Footprint: `bench/wine/footprint.exe` creates one object and sets its title (which
-  builds the form's window) and reports what the process gained: committed private memory summed over its regions,
-  its windows, and its live GDI objects (where `GetGuiResources` answers nothing, as under
+  builds the form's window) and reports what the process gained: committed private
+  memory summed over its regions, its windows, and its live GDI objects (where `GetGuiResources` answers nothing, as under
   Wine, each handle slot is asked its object type).
 - Native: `build/bench/bench/brivet_invoke_bench` (Google Benchmark, `bench` preset),
   nine repetitions; the figure is the median repetition's time a call."""
