@@ -8,8 +8,8 @@ import ctypes.util
 import time
 
 _ZPIXMAP = 2
-POLL_PAUSE = 0.001  # seconds between two looks at the screen
 _ALL_PLANES = ctypes.c_ulong(0xFFFFFFFF)
+POLL_PAUSE = 0.001  # seconds between two looks at the screen
 
 
 class _XImage(ctypes.Structure):

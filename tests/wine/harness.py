@@ -85,7 +85,7 @@ class Wine:
     NOT_STARTED = "Application could not be started"
 
     def run(self, bits, args, timeout=120, check=False):
-        for attempt in range(3):
+        for _ in range(3):
             result = subprocess.run([self.loader(bits)] + [str(a) for a in args], env=self.env,
                                     capture_output=True, text=True, errors="replace", timeout=timeout)
             if result.returncode == 0 or self.NOT_STARTED not in result.stdout + result.stderr:

@@ -163,8 +163,10 @@ void Win32FormWindow::ShowModal() {
     // only once nothing has arrived for a moment longer, so that an answer
     // given right after the painting never waits behind the idle work.
     if (!idle_raised && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (MsgWaitForMultipleObjectsEx(0, nullptr, kIdleDelayMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
-          WAIT_TIMEOUT) {
+      const DWORD waited =
+          MsgWaitForMultipleObjectsEx(0, nullptr, kIdleDelayMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      if (waited == WAIT_FAILED) ThrowLastError("MsgWaitForMultipleObjectsEx");
+      if (waited == WAIT_TIMEOUT) {
         idle_raised = true;
         Raise([](form::FormEventSink& s) { s.OnIdle(); });
       }
