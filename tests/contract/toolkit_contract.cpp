@@ -94,6 +94,10 @@ void Texts(Checker& c, FormWindow& f) {
                   f.GetText(box));
     }
 
+  // Like the platform's own controls, a box keeps a text up to its first NUL.
+  f.SetText(ControlId::T1, Text(u"left\0right", 10));
+  ExpectEqual(c, "a text with a NUL inside", Text(u"left"), f.GetText(ControlId::T1));
+
   struct SelectionCase {
     int32_t start, length, want_start, want_length;
   };
@@ -134,6 +138,9 @@ void List(Checker& c, FormWindow& f) {
   ExpectEqual(c, "after removing the first", Text(u""), f.ListEntry(0));
   f.ClearList();
   ExpectEqual(c, "after clearing", 0, f.ListCount());
+  f.AddItem(Text(u"left\0right", 10));
+  ExpectEqual(c, "an entry with a NUL inside", Text(u"left"), f.ListEntry(0));
+  f.ClearList();
 
   std::vector<Text> many;
   for (int i = 0; i <= form::kMaxListEntries; ++i) many.push_back(Ascii("e" + std::to_string(i)));

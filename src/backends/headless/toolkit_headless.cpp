@@ -19,6 +19,13 @@ using form::ControlId;
 using form::CheckedPosition;
 using form::CheckedSize;
 
+namespace {
+
+// The platform's controls hold a text up to its first NUL.
+Text UpToNul(const Text& text) { return text.substr(0, text.find(u'\0')); }
+
+}  // namespace
+
 std::unique_ptr<form::FormWindow> HeadlessToolkit::CreateForm(form::FormEventSink& sink) {
   ++forms_created;
   return std::make_unique<HeadlessForm>(*this, sink);
@@ -105,7 +112,7 @@ void HeadlessForm::SetCaption(ControlId c, const Text& caption) {
 
 void HeadlessForm::SetText(ControlId c, const Text& text) {
   ControlState& state = box(c);
-  state.text = text;
+  state.text = UpToNul(text);
   state.sel_start = state.sel_length = 0;  // a new text starts with the caret at its start
 }
 
@@ -124,7 +131,7 @@ void HeadlessForm::SetSelLength(ControlId c, int32_t length) {
 
 void HeadlessForm::AddItem(const Text& entry) {
   if (entries_.size() >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
-  entries_.push_back(entry);
+  entries_.push_back(UpToNul(entry));
 }
 
 void HeadlessForm::AddItems(std::span<const Text> entries) {
