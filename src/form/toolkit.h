@@ -97,7 +97,8 @@ class FormWindow {
 
   // Frames (drawn heading), labels (measure themselves: width of the longest
   // line, height of all lines, no word wrap) and buttons; InvalidCall for
-  // any other control.
+  // any other control. A caption, like the window's title, ends at its first
+  // NUL.
   virtual void SetCaption(ControlId c, const Text& caption) = 0;
 
   // Fonts, on any control; a size outside (0, 2048] points is refused (380).

@@ -127,6 +127,18 @@ void Texts(Checker& c, FormWindow& f) {
   ExpectEqual(c, "the other boxes keep their font", false, f.FontBold(ControlId::T1));
 }
 
+void Captions(Checker& c, FormWindow& f) {
+  // A label measures its caption, which ends at its first NUL.
+  f.SetCaption(ControlId::Lab1, u"ab");
+  const float width = f.Width(ControlId::Lab1), height = f.Height(ControlId::Lab1);
+  f.SetCaption(ControlId::Lab1, u"ab\r\nab");
+  ExpectEqual(c, "two equal lines: width", width, f.Width(ControlId::Lab1));
+  ExpectEqual(c, "two lines are higher than one", true, f.Height(ControlId::Lab1) > height);
+  f.SetCaption(ControlId::Lab1, Text(u"ab\0\r\ncd", 6));
+  ExpectEqual(c, "a caption with a NUL inside: width", width, f.Width(ControlId::Lab1));
+  ExpectEqual(c, "a caption with a NUL inside: height", height, f.Height(ControlId::Lab1));
+}
+
 void List(Checker& c, FormWindow& f) {
   const Text entries[] = {u"beta", u"", u"a,b", u" alpha ", u"\u65e5\u672c"};
   for (const Text& e : entries) f.AddItem(e);
@@ -207,6 +219,7 @@ void ToolkitContract(Checker& c, form::Toolkit& toolkit, const fs::path& scratch
   QuietSink sink;
   BadInput(c, *toolkit.CreateForm(sink));  // each part on a fresh form
   Texts(c, *toolkit.CreateForm(sink));
+  Captions(c, *toolkit.CreateForm(sink));
   List(c, *toolkit.CreateForm(sink));
   Pictures(c, *toolkit.CreateForm(sink), scratch);
   fs::remove_all(scratch, ec);

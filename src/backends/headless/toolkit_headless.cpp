@@ -84,12 +84,15 @@ const ControlState& HeadlessForm::box(ControlId c) const {
   return at(c);
 }
 
-void HeadlessForm::SetCaption(ControlId c, const Text& caption) {
+void HeadlessForm::SetCaption(const Text& title) { title_ = UpToNul(title); }
+
+void HeadlessForm::SetCaption(ControlId c, const Text& text) {
   const form::ControlKind kind = form::TemplateOf(c).kind;
   if (kind != form::ControlKind::Frame && kind != form::ControlKind::Label &&
       kind != form::ControlKind::Button)
     throw Error::InvalidCall();
   ControlState& state = at(c);
+  const Text caption = UpToNul(text);
   state.caption = caption;
   if (kind != form::ControlKind::Label) return;
   // A label measures its text: the longest line wide, all lines high.

@@ -89,7 +89,7 @@ class HeadlessForm final : public form::FormWindow {
     visible_ = false;
   }
   bool Visible() const override { return visible_; }
-  void SetCaption(const Text& title) override { title_ = title; }
+  void SetCaption(const Text& title) override;
   float Top() const override { return top_; }
   float Width() const override { return width_; }
   float Height() const override { return height_; }
