@@ -1,6 +1,9 @@
 #include "interface/dispatcher.h"
 
+#include <array>
 #include <optional>
+
+#include "core/error.h"
 
 namespace brivet::dispatch {
 
@@ -91,6 +94,18 @@ Refusal Invoke(window::Window& target, const Call& call) {
     if (slots[p] != nullptr) continue;
     if (!member->params[p].optional) return {status::kParamNotOptional, 0};
     complete = false;
+  }
+
+  // A text parameter gets the converted value in a variable of its own: the
+  // caller's variable is an input there and is never written.
+  std::array<std::optional<Variant>, 4> converted;
+  for (int p = 0; p < count; ++p) {
+    if (!member->params[p].text || slots[p] == nullptr || slots[p]->type() == VariantType::Text) continue;
+    try {
+      slots[p] = &converted[p].emplace(Variant::Str(ToText(*slots[p])));
+    } catch (const Error&) {
+      return {status::kTypeMismatch, static_cast<uint32_t>(slots[p] - call.args.data())};
+    }
   }
   if (complete) Run(target, *member, slots.data(), call.result);
   else RunWithOmitted(target, *member, slots, call.result);

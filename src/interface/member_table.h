@@ -20,6 +20,9 @@ enum class MemberKind : uint8_t { PropertyGet, PropertyPut, Method };
 struct Param {
   const char* name;
   bool optional;
+  // Declared as a text rather than a variant: the argument is converted
+  // before the routine runs, and one that cannot be is refused.
+  bool text = false;
 };
 
 // Calls the member's routine; args are in declaration order (for a property
@@ -51,6 +54,7 @@ using WindowLogic = window::Window;
 
 constexpr Param P(const char* name) { return {name, false}; }
 constexpr Param Opt(const char* name) { return {name, true}; }
+constexpr Param Str(const char* name) { return {name, false, true}; }
 
 // One thunk per routine shape; the member function is a template argument,
 // so the table stays data and each entry names its routine once.
@@ -80,7 +84,7 @@ inline void PutShowTextBox(WindowLogic& w, Variant* const* a, Variant*) {
 // clang-format off
 inline constexpr std::array<Member, kMemberCount> kMembers = {{
   {"Window",            K::PropertyGet, 0x40030000, 0, {}, true,  GetWindowText},
-  {"Window",            K::PropertyPut, 0x40030000, 1, {P("value")}, false, PutWindowText},
+  {"Window",            K::PropertyPut, 0x40030000, 1, {Str("value")}, false, PutWindowText},
   {"Title",             K::PropertyPut, 0x68030011, 1, {P("bxtitle")}, false, Put1<&WindowLogic::Title>},
   {"Caption",           K::PropertyPut, 0x68030010, 1, {P("vcapt")}, false, Put1<&WindowLogic::Caption>},
   {"Picture",           K::PropertyPut, 0x6803000F, 1, {P("vpic")}, false, Put1<&WindowLogic::Picture>},

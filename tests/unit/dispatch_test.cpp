@@ -53,6 +53,14 @@ TEST(Dispatch, WindowTextRoundTrips) {
     host.Put(w, u"Window", S("kept"));
     ASSERT_EQ(host.Invoke(w, u"Window", kPropertyGet, {}, &out), status::kOk);
     EXPECT_EQ(out, S("kept"));
+    // Its value is declared a text: converted before the routine runs, and
+    // refused as a mismatch, the text kept, when it cannot be.
+    EXPECT_EQ(host.Invoke(w, u"Window", kPropertyPut, {Variant::Null()}), status::kTypeMismatch);
+    ASSERT_EQ(host.Invoke(w, u"Window", kPropertyGet, {}, &out), status::kOk);
+    EXPECT_EQ(out, S("kept"));
+    host.Put(w, u"Window", Variant::I4(5));
+    ASSERT_EQ(host.Invoke(w, u"Window", kPropertyGet, {}, &out), status::kOk);
+    EXPECT_EQ(out, S("5"));
   });
 }
 
