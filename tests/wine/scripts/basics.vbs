@@ -9,6 +9,9 @@ s = "remembered " & Chr(196) & Chr(214)
 w.Window = s
 CheckError 0, "assign Window"
 Check w.Window = s, "Window text round trip"
+w.Window = Null
+CheckError 13, "Window = Null is error 13"
+Check w.Window = s, "a refused Window text keeps the one before"
 
 w.Title = "a title"
 CheckError 0, "assign Title"
