@@ -208,7 +208,7 @@ bool ToBool(const Variant& v) {
     case VariantType::Date: return v.real() != 0;
     case VariantType::Text: {
       // The words are compared up to the first NUL, as the platform does.
-      const Text t = v.text().substr(0, v.text().find(u'\0'));
+      const std::u16string_view t = UpToNul(v.text());
       if (EqualsIgnoringCase(t, "True") || t == u"#TRUE#") return true;
       if (EqualsIgnoringCase(t, "False") || t == u"#FALSE#") return false;
       return ToDouble(v) != 0;

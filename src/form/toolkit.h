@@ -109,8 +109,8 @@ class FormWindow {
 
   // Text boxes (T1, T1M, T2); InvalidCall for any other control. Texts keep
   // every character up to the first NUL, line breaks and characters outside
-  // any code page included. The selection counts characters: a negative start or length
-  // is refused (380), one beyond the text ends at the text's end.
+  // any code page included. The selection counts characters: a negative
+  // start or length is refused (380), one beyond the text ends at its end.
   virtual Text GetText(ControlId c) const = 0;
   virtual void SetText(ControlId c, const Text& text) = 0;
   virtual int32_t SelStart(ControlId c) const = 0;
@@ -119,10 +119,10 @@ class FormWindow {
   virtual void SetSelLength(ControlId c, int32_t length) = 0;  // from the current start
 
   // The list box (lbox): entries in the order appended, each up to its first
-  // NUL as a text box's text is. Positions are
-  // 0-based; -1 means no selection. A position with no entry is refused
-  // (InvalidCall). Appending to a full list (kMaxListEntries) raises
-  // OutOfMemory and appends nothing more; the entries before stay.
+  // NUL as a text box's text is. Positions are 0-based; -1 means no
+  // selection. A position with no entry is refused (InvalidCall). Appending
+  // to a full list (kMaxListEntries) raises OutOfMemory and appends nothing
+  // more; the entries before stay.
   virtual void AddItem(const Text& entry) = 0;
   // Appends the entries first to last, without repainting per entry.
   virtual void AddItems(std::span<const Text> entries) = 0;

@@ -1,5 +1,6 @@
 #include "services/mod_open_save.h"
 
+#include "core/text.h"
 #include "core/traps.h"
 
 namespace brivet::services {
@@ -20,7 +21,7 @@ Choosers::FileRequest FileRequestTitled(const char* title, std::optional<Text> d
 // first NUL, and nothing at all when it is longer than a chooser may return.
 Text Delivered(const std::optional<Text>& path) {
   if (!path) return Text();
-  const Text text = path->substr(0, path->find(u'\0'));
+  const Text text(UpToNul(*path));
   return text.size() <= kMaxChosenPath ? text : Text();
 }
 

@@ -2,6 +2,7 @@
 // loaded and read back is the same text (each entry up to its first NUL),
 // entries appended keep their place, and removing the selected entry removes
 // that entry only.
+#include "core/text.h"
 #include "fuzz_input.h"
 #include "toolkit_headless.h"
 #include "window/window.h"
@@ -12,7 +13,7 @@ namespace {
 Text Joined(window::Window& w) { return ToText(w.GetList()); }
 
 // What the list keeps of an entry: the text before its first NUL.
-Text Kept(const Text& entry) { return entry.substr(0, entry.find(u'\0')); }
+Text Kept(const Text& entry) { return Text(UpToNul(entry)); }
 
 // A loaded text as it reads back: each comma-separated piece as kept.
 Text KeptList(const Text& text) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "form/picture_file_check.h"
 #include "file_system_headless.h"
 
@@ -18,13 +19,6 @@ using form::ControlId;
 
 using form::CheckedPosition;
 using form::CheckedSize;
-
-namespace {
-
-// The platform's controls hold a text up to its first NUL.
-Text UpToNul(const Text& text) { return text.substr(0, text.find(u'\0')); }
-
-}  // namespace
 
 std::unique_ptr<form::FormWindow> HeadlessToolkit::CreateForm(form::FormEventSink& sink) {
   ++forms_created;
@@ -84,7 +78,7 @@ const ControlState& HeadlessForm::box(ControlId c) const {
   return at(c);
 }
 
-void HeadlessForm::SetCaption(const Text& title) { title_ = UpToNul(title); }
+void HeadlessForm::SetCaption(const Text& title) { title_ = Text(UpToNul(title)); }
 
 void HeadlessForm::SetCaption(ControlId c, const Text& text) {
   const form::ControlKind kind = form::TemplateOf(c).kind;
@@ -92,7 +86,7 @@ void HeadlessForm::SetCaption(ControlId c, const Text& text) {
       kind != form::ControlKind::Button)
     throw Error::InvalidCall();
   ControlState& state = at(c);
-  const Text caption = UpToNul(text);
+  const Text caption(UpToNul(text));
   state.caption = caption;
   if (kind != form::ControlKind::Label) return;
   // A label measures its text: the longest line wide, all lines high.
@@ -115,7 +109,7 @@ void HeadlessForm::SetCaption(ControlId c, const Text& text) {
 
 void HeadlessForm::SetText(ControlId c, const Text& text) {
   ControlState& state = box(c);
-  state.text = UpToNul(text);
+  state.text = Text(UpToNul(text));
   state.sel_start = state.sel_length = 0;  // a new text starts with the caret at its start
 }
 
@@ -134,7 +128,7 @@ void HeadlessForm::SetSelLength(ControlId c, int32_t length) {
 
 void HeadlessForm::AddItem(const Text& entry) {
   if (entries_.size() >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
-  entries_.push_back(UpToNul(entry));
+  entries_.emplace_back(UpToNul(entry));
 }
 
 void HeadlessForm::AddItems(std::span<const Text> entries) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/text.h"
 #include "form_window_detail.h"
 #include "picture_file.h"
 
@@ -142,7 +143,7 @@ void Win32FormWindow::AddItem(const Text& entry) {
   if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
   // The list box keeps the text up to its first NUL, at the position it answers.
   const size_t at = std::min(static_cast<size_t>(r), list_entries_.size());
-  list_entries_.insert(list_entries_.begin() + static_cast<ptrdiff_t>(at), Text(entry.c_str()));
+  list_entries_.insert(list_entries_.begin() + static_cast<ptrdiff_t>(at), Text(UpToNul(entry)));
 }
 
 void Win32FormWindow::AddItems(std::span<const Text> entries) {
