@@ -19,13 +19,25 @@ def windows_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
-def can_run_32bit():
-    """Whether this kernel runs 32-bit Linux programs, which 32-bit Wine needs."""
+# Written by scripts/install-deps.sh when 32-bit Wine could not be installed.
+WINE32_SKIP_NOTE = Path("/var/lib/brivet-wine32-skipped")
+
+
+def why_no_32bit():
+    """None where 32-bit Wine runs here; otherwise why it does not."""
     try:
         subprocess.run([WINE32, "--version"], capture_output=True, timeout=30)
-        return True
-    except OSError:
-        return False
+        return None
+    except FileNotFoundError:
+        if WINE32_SKIP_NOTE.exists():
+            return WINE32_SKIP_NOTE.read_text().strip()
+        return f"32-bit Wine is not installed ({WINE32} is missing)"
+    except OSError as e:
+        return f"this kernel cannot run 32-bit programs, which 32-bit Wine needs ({e.strerror})"
+
+
+def can_run_32bit():
+    return why_no_32bit() is None
 
 
 class Display:

@@ -220,10 +220,11 @@ def main():
             print(f"FAIL {name}: {e}")
 
     bitness = [64]
-    if harness.can_run_32bit():
+    no_32bit = harness.why_no_32bit()
+    if no_32bit is None:
         bitness.append(32)
     else:
-        print("skip: 32-bit cases (this kernel cannot run 32-bit programs, which 32-bit Wine needs)")
+        print(f"skip: 32-bit cases ({no_32bit})")
         skipped += 1
 
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-wine-") as work:
