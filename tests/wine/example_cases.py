@@ -13,11 +13,24 @@ from service_cases import set_colour, settings_file, typing
 EXAMPLES = Path(__file__).resolve().parents[2] / "examples"
 
 
+def scripts_folder(ctx):
+    """C:\\Scripts in the prefix, the current folder of the scripts the
+    examples and the documents' snippets run as: it holds the picture they
+    show and the examples themselves, so a chooser opens on an ordinary
+    folder of scripts."""
+    folder = ctx.wine.prefix / "drive_c/Scripts"
+    folder.mkdir(exist_ok=True)
+    for path in list(EXAMPLES.glob("*.vbs")) + list(EXAMPLES.glob("*.js")) + [EXAMPLES / "logo.gif"]:
+        shutil.copyfile(path, folder / path.name)
+    return folder
+
+
 def run_example(ctx, name, windows, script=None):
-    """Runs examples/<name>.vbs (or `script`) and, for each (title, shot, action), waits for
-    that window, screenshots it if `shot` is given, runs the action on it and
-    waits for it to go. Answers the lines the script echoed."""
-    run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs")
+    """Runs examples/<name>.vbs (or `script`) from the scripts folder of the
+    prefix and, for each (title, shot, action), waits for that window,
+    screenshots it if `shot` is given, runs the action on it and waits for it
+    to go. Answers the lines the script echoed."""
+    run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs", scripts_folder(ctx))
     try:
         for title, shot, action in windows:
             window = ctx.probe.ready(title)

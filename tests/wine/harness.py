@@ -106,10 +106,12 @@ class Wine:
             raise RuntimeError(f"{args} failed ({result.returncode}): {result.stdout}{result.stderr}")
         return result
 
-    def start(self, bits, args):
+    def start(self, bits, args, cwd=None):
+        """Starts a program; `cwd` (a folder inside the prefix's drive_c, say)
+        becomes its current folder, where a chooser opens."""
         return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                errors="replace")
+                                errors="replace", cwd=cwd)
 
     def prepare(self):
         self.shutdown()  # nothing left over from an earlier run
@@ -281,8 +283,8 @@ class Window:
 class ScriptRun:
     """A VBScript running in the background, its output collected at the end."""
 
-    def __init__(self, wine, bits, script):
-        self.process = wine.start(bits, wine.cscript_command(bits, script))
+    def __init__(self, wine, bits, script, cwd=None):
+        self.process = wine.start(bits, wine.cscript_command(bits, script), cwd)
 
     def finish(self, timeout=60):
         try:

@@ -18,6 +18,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 import content_cases  # noqa: E402
 import dialog_cases  # noqa: E402
+import doc_cases  # noqa: E402
 import example_cases  # noqa: E402
 import package_cases  # noqa: E402
 import host_cases  # noqa: E402
@@ -192,7 +193,7 @@ CASES = [
     case_vbscript_basics,
 ] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES + \
     robustness_cases.CASES
-CASES += example_cases.CASES
+CASES += example_cases.CASES + doc_cases.CASES
 
 
 def main():
