@@ -13,6 +13,7 @@ from pathlib import Path
 WINE64 = "/usr/lib/wine/wine64"
 WINE32 = "/usr/lib/wine/wine"
 DESKTOP = (1024, 768)
+MARLETT = Path("/usr/share/wine/fonts/marlett.ttf")  # from fonts-wine
 
 
 def windows_path(path):
@@ -119,6 +120,13 @@ class Wine:
         if fresh:
             self.prefix.mkdir(parents=True, exist_ok=True)
             self.run(64, ["wineboot", "-i"], timeout=300)
+        # The symbol font of the title-bar buttons: Wine does not load the one
+        # fonts-wine installs in its data folder, and without it the close box
+        # is drawn as the letter "r".
+        fonts = self.prefix / "drive_c/windows/Fonts"
+        if not (fonts / "marlett.ttf").exists() and MARLETT.exists():
+            fonts.mkdir(parents=True, exist_ok=True)
+            shutil.copyfile(MARLETT, fonts / "marlett.ttf")
         # Every window in one desktop window that draws title bars and close boxes.
         self.run(64, ["reg", "add", "HKCU\\Software\\Wine\\Explorer", "/v", "Desktop", "/d", "Default", "/f"])
         self.run(64, ["reg", "add", "HKCU\\Software\\Wine\\Explorer\\Desktops", "/v", "Default",
