@@ -130,7 +130,7 @@ def run_snippets(ctx, documents):
             script.write_bytes(script_text(code))
             named = []
             for title, action in windows:
-                stem = f"{Path(document).stem}-{slug(heading)}"
+                stem = f"{Path(document).stem.lower()}-{slug(heading)}"
                 shots[stem] = shots.get(stem, 0) + 1
                 named.append((title, stem + (f"-{shots[stem]}" if shots[stem] > 1 else ""), action))
             try:
