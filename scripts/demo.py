@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Shows the demo dialog under Wine. On a display the user answers it; with
-no display an Xvfb display is started, a screenshot is written and the
-dialog is answered by a click on its first button."""
+"""Shows the demo dialog under Wine and prints everything Response answered.
+On a display the user answers it; with no display an Xvfb display is started,
+a name is typed and an entry picked, a screenshot is written and the first
+button pressed."""
 
 import os
 import subprocess
@@ -11,6 +12,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests/wine"))
 import harness  # noqa: E402
+from dialog_cases import BUT0  # noqa: E402
+from example_cases import fill_demo  # noqa: E402
 
 BUILD = ROOT / "build/win64"
 SCRIPT = ROOT / "examples/demo.vbs"
@@ -50,14 +53,16 @@ def main():
             print("The dialog is on your display; answer it to finish.")
         else:
             screen = harness.Screen(display)
-            window = probe.wait(TITLE) and probe.rects(TITLE)
+            window = probe.ready(TITLE) and probe.focused(TITLE) and probe.rects(TITLE)
             if not window:
                 print("the demo window did not appear")
                 print(run.finish(10))
                 return 1
+            fill_demo(screen, window)
             screen.screenshot(SHOT, window.rect)
-            print(f"No display: the dialog ran on Xvfb; screenshot written to {SHOT}")
-            screen.click(*window.child_centre(107))  # the first button
+            print(f"No display: the dialog ran on Xvfb, answered by the demo itself; "
+                  f"screenshot written to {SHOT}")
+            screen.click(*window.child_centre(BUT0))
         out = run.finish(timeout=None if interactive else 60)
         print(out.strip())
         wine.shutdown()

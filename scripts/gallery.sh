@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
-# Regenerates docs/gallery from the screenshots the Wine tests write.
+# Regenerates docs/gallery: runs the Wine cases that take the pictures (the
+# examples and the documents' snippets, 64-bit), then copies every picture a
+# document shows from build/screenshots and removes those no document shows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-python3 tests/wine/run_wine_tests.py --only "win64 " >/dev/null || true
+python3 tests/wine/run_wine_tests.py --only "win64 example_,win64 snippets_run_as_written"
 mkdir -p docs/gallery
-for shot in empty buttons-1 buttons-2 buttons-3 persist layout colours text-boxes picture caption-lines picture-caption \
-    example-signin example-choose-entry example-yes-no-cancel example-remember-folder example-open-file \
-    example-colour; do
+wanted=$(grep -oh 'gallery/[a-z0-9-]*\.png' README.md docs/*.md examples/README.md | sed 's|gallery/||; s|\.png$||' | sort -u)
+missing=0
+for shot in $wanted; do
   src="build/screenshots/$shot-win64.png"
-  [ -f "$src" ] && cp "$src" "docs/gallery/$shot.png"
+  if [ -f "$src" ]; then
+    cp "$src" "docs/gallery/$shot.png"
+  else
+    echo "gallery: no screenshot $src for docs/gallery/$shot.png"
+    missing=1
+  fi
+done
+for old in docs/gallery/*.png; do
+  name=$(basename "$old" .png)
+  grep -qx "$name" <<<"$wanted" || git rm -q --cached "$old" 2>/dev/null || true
+  grep -qx "$name" <<<"$wanted" || rm -f "$old"
 done
 ls docs/gallery
+exit $missing

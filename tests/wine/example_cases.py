@@ -6,7 +6,7 @@ import os
 import shutil
 from pathlib import Path
 
-from dialog_cases import BUT0, BUT1, LBOX, T1, T2
+from dialog_cases import BUT0, BUT1, FRIM, IM1, LBOX, T1, T1M, T2
 from harness import Failure, ScriptRun, windows_path
 from service_cases import set_colour, settings_file, typing
 
@@ -30,7 +30,8 @@ def run_example(ctx, name, windows, script=None):
     prefix and, for each (title, shot, action), waits for that window,
     screenshots it if `shot` is given, runs the action on it and waits for it
     to go. Answers the lines the script echoed."""
-    run = ScriptRun(ctx.wine, ctx.bits, script or EXAMPLES / f"{name}.vbs", scripts_folder(ctx))
+    script = script or EXAMPLES / (name if "." in name else f"{name}.vbs")
+    run = ScriptRun(ctx.wine, ctx.bits, script, scripts_folder(ctx))
     try:
         for title, shot, action in windows:
             window = ctx.probe.ready(title)
@@ -62,6 +63,13 @@ def in_turn(*actions):
     def action(ctx, window):
         for a in actions:
             a(ctx, window)
+    return action
+
+
+def shoot(name):
+    """A screenshot of the window as it is now, for the gallery."""
+    def action(ctx, window):
+        ctx.screen.screenshot(ctx.shots / f"{name}-win{ctx.bits}.png", window.rect)
     return action
 
 
@@ -181,6 +189,60 @@ def case_example_jscript_without_by_reference_arguments(ctx):
                  "the JScript client")
 
 
+def fill_demo(screen, window):
+    """What the demo's answer shows: a name typed and the second entry
+    picked (scripts/demo.py does the same without a display)."""
+    screen.click(*window.child_centre(T1))
+    screen.type("Ada")
+    left, top, _, _ = window.child_screen_rect(LBOX)
+    screen.click(left + 20, top + 5)  # the first entry; Down moves on
+    screen.key("Down")
+
+
+def case_example_demo(ctx):
+    got = run_example(ctx, "demo", [
+        ("Brivet demo", None, in_turn(lambda ctx, window: fill_demo(ctx.screen, window),
+                                      shoot("demo"), click(BUT0)))])
+    expect_lines(got, ["Response answered 1", "Your name: Ada", "Where you are: Office",
+                       "Entry: Testing"], "demo")
+
+
+def case_example_notes_in_a_multi_line_box(ctx):
+    def add_a_line(ctx, window):
+        ctx.screen.click(*window.child_centre(T1M))
+        ctx.screen.key("ctrl+End", "Return")
+        ctx.screen.type("Faster start")
+    got = run_example(ctx, "notes", [
+        ("Release notes", "example-notes", in_turn(add_a_line, click(BUT0)))])
+    expect_lines(got, ["Notes of 2 lines:", "Fixed the report's totals", "Faster start"], "notes")
+
+
+def case_example_picture_beside_the_message(ctx):
+    def picture_shown(ctx, window):
+        if not (window.children[FRIM][0] and window.children[IM1][0]):
+            raise Failure("picture_message: the picture is not shown")
+        click(BUT0)(ctx, window)
+    got = run_example(ctx, "picture_message", [("Backup finished", "example-picture", picture_shown)])
+    expect_lines(got, ["Response: 1"], "picture_message")
+
+
+def case_example_jscript_list(ctx):
+    got = run_example(ctx, "pick_entry.js", [
+        ("Deploy (JScript)", "example-jscript", in_turn(pick_third_entry, click(BUT0)))])
+    expect_lines(got, ["Chosen: Staging"], "pick_entry.js")
+    got = run_example(ctx, "pick_entry.js", [("Deploy (JScript)", None, click(BUT1))])
+    expect_lines(got, ["Cancelled"], "pick_entry.js cancelled")
+
+
+def case_example_trapped_errors(ctx):
+    got = run_example(ctx, "trap_errors", [("Trapping errors", "example-trap-errors", click(BUT0))])
+    # The descriptions are the host's; the numbers are the component's.
+    wanted = ["set the title: ok", "read the title: error 438", "show 40000 buttons: error 6",
+              "show the dialog: ok", "Response: 1"]
+    if len(got) != len(wanted) or any(not g.startswith(w) for g, w in zip(got, wanted)):
+        raise Failure(f"trap_errors: expected lines starting {wanted!r}, got {got!r}")
+
+
 CASES = [
     case_example_sign_in_form,
     case_example_choose_an_entry,
@@ -188,4 +250,9 @@ CASES = [
     case_example_remember_the_last_folder,
     case_example_pick_a_file_and_a_colour,
     case_example_jscript_without_by_reference_arguments,
+    case_example_demo,
+    case_example_notes_in_a_multi_line_box,
+    case_example_picture_beside_the_message,
+    case_example_jscript_list,
+    case_example_trapped_errors,
 ]
