@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -41,6 +44,35 @@ std::string Show(T v) {
   std::ostringstream out;
   out << +v;
   return out.str();
+}
+
+// The text with line breaks, controls and everything outside ASCII spelt
+// out, so a message shows exactly what was stored or asked.
+inline std::string Escaped(std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char16_t c : text) {
+    if (c == u'\r') out += "\\r";
+    else if (c == u'\n') out += "\\n";
+    else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+    else {
+      out += c < 0x100 ? "\\x" : "\\u";
+      for (int shift = c < 0x100 ? 4 : 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
+    }
+  }
+  return out;
+}
+
+// A file's bytes, each shown as the code point of the same number.
+inline std::string EscapedBytes(std::string_view bytes) {
+  std::u16string widened;
+  for (const char b : bytes) widened += static_cast<char16_t>(static_cast<unsigned char>(b));
+  return Escaped(widened);
+}
+
+inline std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 template <typename A, typename B>
