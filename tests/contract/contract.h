@@ -29,7 +29,12 @@ class Checker {
   std::string suite;  // prefixed to every message
 };
 
-inline std::string Show(const Text& t) { return "\"" + Narrow(t) + "\""; }
+inline std::string Show(const Text& t) {
+  std::string shown(1, '"');
+  shown += Narrow(t);
+  shown += '"';
+  return shown;
+}
 inline std::string Show(const char16_t* t) { return Show(Text(t)); }
 inline std::string Show(const std::string& s) { return "\"" + s + "\""; }
 inline std::string Show(const char* s) { return Show(std::string(s)); }
@@ -52,12 +57,16 @@ inline std::string Escaped(std::u16string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (const char16_t c : text) {
-    if (c == u'\r') out += "\\r";
-    else if (c == u'\n') out += "\\n";
-    else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+    if (c >= 0x20 && c < 0x7F) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out.push_back('\\');
+    if (c == u'\r') out.push_back('r');
+    else if (c == u'\n') out.push_back('n');
     else {
-      out += c < 0x100 ? "\\x" : "\\u";
-      for (int shift = c < 0x100 ? 4 : 12; shift >= 0; shift -= 4) out += kHex[(c >> shift) & 15];
+      out.push_back(c < 0x100 ? 'x' : 'u');
+      for (int shift = c < 0x100 ? 4 : 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 15]);
     }
   }
   return out;

@@ -106,6 +106,15 @@ class Generator {
   std::mt19937_64 random_;
 };
 
+// "[section] key", as a script wrote them.
+std::string Named(const Text& section, const Text& key) {
+  std::string named(1, '[');
+  named += Escaped(section);
+  named += "] ";
+  named += Escaped(key);
+  return named;
+}
+
 bool Exists(const fs::path& file) {
   std::error_code ec;
   return fs::exists(file, ec);
@@ -194,7 +203,7 @@ PropertyFigures ProfileProperty(Checker& c, services::FileSystemFactory& real_fi
       const std::string before = State(file);
       if (kind < 3) {
         const Text answer = read(section.text, key.text);
-        log += "\n    read [" + Escaped(section.text) + "] " + Escaped(key.text) + ": " + Escaped(answer);
+        log += "\n    read " + Named(section.text, key.text) + ": " + Escaped(answer);
         const auto found = model.settings.find(model.NameOf(section.text, key.text));
         const Text expected = !Exists(file) ? T(services::kFileMissing)
                               : found == model.settings.end() ? T(services::kNoSuchSetting)
@@ -203,15 +212,14 @@ PropertyFigures ProfileProperty(Checker& c, services::FileSystemFactory& real_fi
         // trimmed look-alike does.
         const bool plain = section.plain && key.plain;
         if (answer != expected && (plain || answer != T(services::kNoSuchSetting)))
-          fail("read answered \"" + Escaped(answer) + "\", expected \"" + Escaped(expected) + "\"");
+          fail(std::string("read answered \"") + Escaped(answer) + "\", expected \"" + Escaped(expected) + "\"");
       } else {
         const bool deleting = kind < 5;
         const Drawn value = generator.Draw(false);
         const std::optional<Text> written = deleting ? std::nullopt : std::optional(value.text);
         const int32_t answer = services::WriteSetting(files, profile, section.text, key.text, written);
-        log += std::string(deleting ? "\n    delete [" : "\n    save [") + Escaped(section.text) + "] " +
-               Escaped(key.text) + (deleting ? "" : " = " + Escaped(value.text)) + ": " +
-               std::to_string(answer);
+        log += std::string(deleting ? "\n    delete " : "\n    save ") + Named(section.text, key.text) +
+               (deleting ? std::string() : " = " + Escaped(value.text)) + ": " + std::to_string(answer);
         if (answer == -1) {
           ++figures.refused;
           if (section.plain && key.plain && (deleting || value.plain)) fail("a plain setting was refused");
@@ -230,7 +238,7 @@ PropertyFigures ProfileProperty(Checker& c, services::FileSystemFactory& real_fi
         const Text got = read(setting.section, setting.key);
         const Text expected = Model::ReadBack(setting.stored);
         if (got != expected)
-          fail("[" + Escaped(setting.section) + "] " + Escaped(setting.key) + " reads \"" + Escaped(got) +
+          fail(Named(setting.section, setting.key) + " reads \"" + Escaped(got) +
                "\", expected \"" + Escaped(expected) + "\"; the file: " + EscapedBytes(State(file)));
       }
     }

@@ -1,6 +1,7 @@
 // The system services on Windows: comdlg32's and shell32's standard
-// choosers, kernel32's profile functions and winmm's sound. The profile
-// functions take ANSI texts; the others their wide-character forms.
+// choosers, kernel32's profile functions and winmm's sound, all through
+// their wide-character forms; texts reach the profile converted to the ANSI
+// code page and back, as the file holds them.
 #pragma once
 
 #include "services/system_services.h"
