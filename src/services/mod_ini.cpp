@@ -1,5 +1,7 @@
 #include "services/mod_ini.h"
 
+#include <algorithm>
+
 #include "core/traps.h"
 
 namespace brivet::services {
@@ -12,9 +14,13 @@ Text ReadSetting(FileSystemFactory& factory, Profile& profile, const Text& secti
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
     if (!files->FileExists(path)) return T(kFileMissing);
+    // A name that can never be stored names no setting; asked as it is, the
+    // platform would trim it into another one.
+    const std::optional<StoredSetting> stored = AsStoredSetting(profile, section, key, std::nullopt);
+    if (!stored) return T(kNoSuchSetting);
     Text buffer;
     const int32_t copied =
-        profile.Read(section, key, T(kNoSuchSetting), buffer, kReadBufferSize, path);
+        profile.Read(stored->section, stored->key, T(kNoSuchSetting), buffer, kReadBufferSize, path);
     if (copied <= 0) return T(kNoSuchSetting);
     return buffer.substr(0, static_cast<size_t>(copied));
   });
@@ -22,30 +28,55 @@ Text ReadSetting(FileSystemFactory& factory, Profile& profile, const Text& secti
 
 int32_t WriteSetting(FileSystemFactory& factory, Profile& profile, const Text& section,
                      const Text& key, const std::optional<Text>& value) {
-  if (!IsStorableSetting(section, key, value)) return -1;
   return Trapped(int32_t{-1}, [&] {
+    const std::optional<StoredSetting> stored = AsStoredSetting(profile, section, key, value);
+    if (!stored) return -1;
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
     if (!files->FileExists(path)) files->CreateEmptyTextFile(path);
-    return profile.Write(section, key, value, path) ? 1 : -1;
+    return profile.Write(stored->section, stored->key, stored->value, path) ? 1 : -1;
   });
 }
 
-bool IsStorableSetting(const Text& section, const Text& key, const std::optional<Text>& value) {
-  // A line break or NUL would write lines of their own into the shared file;
-  // "]" ends a section name and "=" a key, so either would store the setting
-  // under another name than the one asked for.
-  constexpr std::u16string_view kLineBreaks(u"\r\n\0", 3);
-  const auto holds = [](const Text& text, std::u16string_view characters) {
-    return text.find_first_of(characters.data(), 0, characters.size()) != Text::npos;
-  };
-  if (holds(section, kLineBreaks) || holds(key, kLineBreaks)) return false;
-  if (value && holds(*value, kLineBreaks)) return false;
-  // A key line that starts with "[" is read back as a section header, which
-  // would move the section's later settings under it.
-  const size_t key_start = key.find_first_not_of(u" \t");
-  const bool key_opens_section = key_start != Text::npos && key[key_start] == u'[';
-  return !holds(section, u"]") && !holds(key, u"=") && !key_opens_section;
+namespace {
+
+bool Holds(std::u16string_view text, std::u16string_view characters) {
+  return text.find_first_of(characters) != std::u16string_view::npos;
+}
+
+bool HoldsControlCharacter(std::u16string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; });
+}
+
+// Trimmed as the profile functions trim a name before they compare it, so
+// the same script text always addresses the same stored name. A control
+// character anywhere, even among the blanks trimmed away, is refused.
+std::optional<Text> StoredName(Profile& profile, const Text& name) {
+  const Text stored = profile.AsStored(name);
+  if (HoldsControlCharacter(stored)) return std::nullopt;
+  return Text(TrimmedOfProfileBlanks(stored));
+}
+
+}  // namespace
+
+std::optional<StoredSetting> AsStoredSetting(Profile& profile, const Text& section, const Text& key,
+                                             const std::optional<Text>& value) {
+  StoredSetting stored;
+  const std::optional<Text> stored_section = StoredName(profile, section);
+  const std::optional<Text> stored_key = StoredName(profile, key);
+  if (!stored_section || !stored_key) return std::nullopt;
+  stored.section = *stored_section;
+  stored.key = *stored_key;
+  if (Holds(stored.section, u"]") || Holds(stored.key, u"=")) return std::nullopt;
+  if (!stored.key.empty() && (stored.key.front() == u'[' || stored.key.front() == u';'))
+    return std::nullopt;
+  if (value) {
+    stored.value = profile.AsStored(*value);
+    // A line break or NUL would end the line there and write what follows
+    // as lines of their own.
+    if (Holds(*stored.value, std::u16string_view(u"\r\n\0", 3))) return std::nullopt;
+  }
+  return stored;
 }
 
 }  // namespace brivet::services

@@ -26,13 +26,26 @@ Text SettingsPath(FileSystem& files);
 Text ReadSetting(FileSystemFactory& files, Profile& profile, const Text& section, const Text& key);
 
 // Stores the value (absent: removes the key), creating an empty file first
-// when there is none. 1 when written, -1 when refused or failed.
+// when there is none. 1 when written, -1 when refused or failed; a refused
+// setting leaves the file as it was, or absent.
 int32_t WriteSetting(FileSystemFactory& files, Profile& profile, const Text& section,
                      const Text& key, const std::optional<Text>& value);
 
-// Whether the texts can be stored as the very setting they name: no line
-// break or NUL anywhere, no "]" in the section, no "=" in the key and no
-// "[" opening it.
-bool IsStorableSetting(const Text& section, const Text& key, const std::optional<Text>& value);
+// A setting as the file will hold it: converted to the file's code page,
+// names trimmed of the blanks the profile functions strip from them.
+struct StoredSetting {
+  Text section;
+  Text key;
+  std::optional<Text> value;
+};
+
+// The stored form, or nothing when reading it back would not give the same
+// section, key and value, or would change another setting: a control
+// character in a name, a line break or NUL in the value, "]" in the section
+// (it ends the header), "=" in the key (it ends the key) and a key opening
+// with "[" (a header) or ";" (a comment). Judged after conversion, so a
+// look-alike that becomes one of these is refused too.
+std::optional<StoredSetting> AsStoredSetting(Profile& profile, const Text& section, const Text& key,
+                                             const std::optional<Text>& value);
 
 }  // namespace brivet::services

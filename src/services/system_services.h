@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "core/variant.h"
 
@@ -32,10 +33,14 @@ class Choosers {
   virtual std::optional<int32_t> PickColor() = 0;
 };
 
-// Profile-file operations on a named file.
+// Profile-file operations on a named file. Texts cross to the file in its
+// code page: names are compared, and values stored, as AsStored gives them.
 class Profile {
  public:
   virtual ~Profile() = default;
+  // The text as the file holds it: converted to the file's code page (by
+  // best fit where it has a look-alike, else "?") and back.
+  virtual Text AsStored(const Text& text) = 0;
   // Copies the value (or the default when the key is absent) cut to
   // buffer_size - 1 characters; returns the characters copied.
   virtual int32_t Read(const Text& section, const Text& key, const Text& fallback,
@@ -45,6 +50,19 @@ class Profile {
   virtual bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
                      const Text& file) = 0;
 };
+
+// What the profile functions strip as blanks from both ends of a line, a
+// name and a value.
+constexpr bool IsProfileBlank(char16_t c) noexcept {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r' ||
+         c == u'\x1A';
+}
+
+constexpr std::u16string_view TrimmedOfProfileBlanks(std::u16string_view text) noexcept {
+  while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 
 class Sound {
  public:

@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -26,7 +29,12 @@ class Checker {
   std::string suite;  // prefixed to every message
 };
 
-inline std::string Show(const Text& t) { return "\"" + Narrow(t) + "\""; }
+inline std::string Show(const Text& t) {
+  std::string shown(1, '"');
+  shown += Narrow(t);
+  shown += '"';
+  return shown;
+}
 inline std::string Show(const char16_t* t) { return Show(Text(t)); }
 inline std::string Show(const std::string& s) { return "\"" + s + "\""; }
 inline std::string Show(const char* s) { return Show(std::string(s)); }
@@ -41,6 +49,39 @@ std::string Show(T v) {
   std::ostringstream out;
   out << +v;
   return out.str();
+}
+
+// The text with line breaks, controls and everything outside ASCII spelt
+// out, so a message shows exactly what was stored or asked.
+inline std::string Escaped(std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char16_t c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    out.push_back('\\');
+    if (c == u'\r') out.push_back('r');
+    else if (c == u'\n') out.push_back('n');
+    else {
+      out.push_back(c < 0x100 ? 'x' : 'u');
+      for (int shift = c < 0x100 ? 4 : 12; shift >= 0; shift -= 4) out.push_back(kHex[(c >> shift) & 15]);
+    }
+  }
+  return out;
+}
+
+// A file's bytes, each shown as the code point of the same number.
+inline std::string EscapedBytes(std::string_view bytes) {
+  std::u16string widened;
+  for (const char b : bytes) widened += static_cast<char16_t>(static_cast<unsigned char>(b));
+  return Escaped(widened);
+}
+
+inline std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 template <typename A, typename B>

@@ -1,7 +1,6 @@
 #include "profile_contract.h"
 
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace brivet::contract {
@@ -33,27 +32,6 @@ struct Sequence {
   std::vector<Step> steps;
   std::string after;   // the file's bytes at the end
 };
-
-std::string Escaped(const std::string& bytes) {
-  std::string out;
-  for (const char b : bytes) {
-    const auto u = static_cast<unsigned char>(b);
-    if (b == '\r') out += "\\r";
-    else if (b == '\n') out += "\\n";
-    else if (u < 0x20 || u >= 0x7F) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else out += b;
-  }
-  return out;
-}
-
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 const Text kLong(300, u'x');
 
@@ -124,7 +102,7 @@ void ProfileContract(Checker& c, services::Profile& profile, const fs::path& scr
                     profile.Write(step.section, step.key, value, file.u16string()));
       }
     }
-    ExpectEqual(c, std::string(sequence.what) + ": file", Escaped(sequence.after), Escaped(Bytes(file)));
+    ExpectEqual(c, std::string(sequence.what) + ": file", EscapedBytes(sequence.after), EscapedBytes(FileBytes(file)));
   }
   ExpectEqual(c, "writing into a missing folder fails", false,
               profile.Write(u"s", u"k", Text(u"v"), (scratch / "missing" / "x.ini").u16string()));

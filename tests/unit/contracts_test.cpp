@@ -1,10 +1,13 @@
 // The platform contracts, met by the headless backend.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "file_system_contract.h"
 #include "file_system_headless.h"
 #include "profile_contract.h"
 #include "profile_portable.h"
+#include "profile_property.h"
 #include "toolkit_contract.h"
 #include "toolkit_headless.h"
 
@@ -31,6 +34,19 @@ TEST(Contracts, PortableProfile) {
   GTestChecker checker;
   headless::PortableProfile profile;
   contract::ProfileContract(checker, profile, Scratch("profile"));
+}
+
+// A short run; BRIVET_PROFILE_SEQUENCES and BRIVET_PROFILE_SEED make a long
+// one or replay a failure.
+TEST(Contracts, PortableProfileAgainstTheModelOfTheSettings) {
+  GTestChecker checker;
+  headless::HeadlessFileSystemFactory files;
+  headless::PortableProfile profile;
+  const uint64_t seed = contract::PropertySeed();
+  const contract::PropertyFigures figures = contract::ProfileProperty(
+      checker, files, profile, Scratch("property"), seed, contract::PropertySequences(300));
+  std::printf("seed %llu: %d sequences, %d steps, %d writes refused\n",
+              static_cast<unsigned long long>(seed), figures.sequences, figures.steps, figures.refused);
 }
 
 TEST(Contracts, HeadlessToolkit) {

@@ -95,6 +95,13 @@ TEST(Settings, TextsThatWouldCorruptTheFileAreRefused) {
         {u"a\r\n[b]", u"k", u"v"}, {u"s", u"k\nx", u"v"}, {u"s", u"k", u"line\r\nx=1"},
         {u"s", u"k", u"cr\r"},     {u"s" + nul, u"k", u"v"}, {u"s", u"k", u"v" + nul + u"w"},
         {u"a]b", u"k", u"v"},      {u"s", u"k=x", u"v"},     {u"s", u" [a]", u"v"},
+        // Blanks the platform strips from a key's front, and look-alikes
+        // that best fit turns into brackets, "=" and ";".
+        {u"s", u"\v[victim]", u"v"}, {u"s", u"\f[victim]", u"v"}, {u"s", u"\x1A[victim]", u"v"},
+        {u"s", u"\uFF3Bvictim\uFF3D", u"v"}, {u"s", u"  \uFF3Bvictim]", u"v"},
+        {u"s", u"\u3000[victim]", u"v"}, {u"a\uFF3Db", u"k", u"v"}, {u"s", u"k\uFF1Dx", u"v"},
+        {u"s", u";comment", u"v"},     {u"s", u"\uFF1Bc", u"v"},     {u"s\x7F", u"k", u"v"},
+        {u"s", u"k\t", u"v"},
     };
     for (const auto& r : refused) {
       EXPECT_EQ(host.Call(w, u"SaveInfo", {Variant::Str(r.section), Variant::Str(r.key), Variant::Str(r.value)}),
@@ -108,6 +115,24 @@ TEST(Settings, TextsThatWouldCorruptTheFileAreRefused) {
     EXPECT_EQ(host.Call(w, u"DeleteInfo", {S("s"), S("k=x")}), Variant::I2(-1));
     EXPECT_EQ(host.Call(w, u"DeleteInfo", {S("s]"), S("k")}), Variant::I2(-1));
     EXPECT_EQ(host.ini_bytes(), before);
+  });
+}
+
+TEST(Settings, ANameIsFoundAgainUnderTheSameTextWhateverTheFileMakesOfIt) {
+  OnFreshThread([] {
+    ServicesHost host;
+    window::Window w;
+    for (const Text& key : {Text(u"Key\u03A9"), Text(u"\u952E"), Text(u"\U0001F600"), Text(u" k ")}) {
+      ASSERT_EQ(host.Call(w, u"SaveInfo", {S("intl"), Variant::Str(key), S("v")}), Variant::I2(1));
+      Variant value;
+      EXPECT_EQ(host.Get(w, S("intl"), Variant::Str(key), value), Variant::I2(1)) << Narrow(key);
+      EXPECT_EQ(host.Call(w, u"DeleteInfo", {S("intl"), Variant::Str(key)}), Variant::I2(1));
+      EXPECT_EQ(host.Get(w, S("intl"), Variant::Str(key), value), Variant::I2(0)) << Narrow(key);
+    }
+    // Blanks around a name are not part of it: one line, under the name.
+    ASSERT_EQ(host.Call(w, u"SaveInfo", {S(" s "), S(" k "), S("1")}), Variant::I2(1));
+    ASSERT_EQ(host.Call(w, u"SaveInfo", {S("s"), S("k "), S("2")}), Variant::I2(1));
+    EXPECT_EQ(host.ini_bytes(), "[intl]\r\n[s]\r\nk=2\r\n");
   });
 }
 

@@ -14,6 +14,7 @@ import wave
 from pathlib import Path
 
 from harness import Failure, ScriptRun, check_script_output, windows_path
+from host_cases import jscript_file
 
 SCRIPTS = Path(__file__).resolve().parent / "scripts"
 
@@ -55,6 +56,54 @@ def case_two_scripts_write_the_settings_file_in_turn(ctx):
            "the first script before the second wrote")
     expect([l for l in second if l.startswith("read")], ["read 1 [one]"], "the second script")
     expect(path.read_bytes(), b"[shared]\r\nfirst=one\r\nsecond=two \xe9\r\n", "the file's bytes")
+
+
+HOSTILE_NAMES = r"""
+var w = new ActiveXObject("Brivet.Window");
+var fso = new ActiveXObject("Scripting.FileSystemObject");
+var ini = fso.GetSpecialFolder(0).Path + "\\brivetdll.ini";
+function contents() {
+  var f = fso.OpenTextFile(ini), text = f.AtEndOfStream ? "" : f.ReadAll();
+  f.Close();
+  return text;
+}
+check(w.SaveInfo("victim", "k", "kept") === 1, "another script's setting");
+var before = contents();
+var c = String.fromCharCode;
+var keys = [c(11) + "[victim]", c(12) + "[victim]", c(26) + "[victim]", "\uFF3Bvictim\uFF3D",
+            "  \uFF3Bvictim]", "\u3000[victim]", "\uFF1Bnote", "k\uFF1Dx"];
+for (var i = 0; i < keys.length; i++)
+  check(w.SaveInfo("s", keys[i], "v") === -1, "key " + i + " would rewrite the file's structure: -1");
+check(w.SaveInfo("a\uFF3Db", "k", "v") === -1, "a section with a look-alike of ] : -1");
+check(contents() === before, "the file is as it was");
+check(w.GetInfo("victim", "k", "") === 1, "the other script's setting is still found");
+var names = ["Key\u03A9", "\u952E", "\uD83D\uDE00", " spaced "];
+for (var i = 0; i < names.length; i++) {
+  check(w.SaveInfo("intl", names[i], "v") === 1, "name " + i + " is saved");
+  check(w.GetInfo("intl", names[i], "") === 1, "name " + i + " is found again");
+  check(w.DeleteInfo("intl", names[i]) === 1 && w.GetInfo("intl", names[i], "") === 0,
+        "name " + i + " is deleted");
+}
+finish();
+"""
+
+
+def case_settings_names_are_judged_as_the_file_holds_them(ctx):
+    settings_file(ctx).unlink(missing_ok=True)
+    path = jscript_file(ctx, HOSTILE_NAMES, "settings-names")
+    result = ctx.wine.run(ctx.bits, ctx.wine.cscript_command(ctx.bits, path), timeout=120)
+    lines = check_script_output(result.stdout.replace("\r", ""))
+    print("    " + next(l for l in lines if l.endswith(" failed")))
+
+
+def case_settings_routines_against_the_model_of_the_settings(ctx):
+    """The property test of the settings routines on the system's profile
+    functions: a short run; the README names the long one."""
+    exe = ctx.build / "tests/wine/contracts/profile_property.exe"
+    result = ctx.wine.run(ctx.bits, [exe, "300"], timeout=300)
+    if result.returncode != 0:
+        raise Failure(result.stdout + result.stderr)
+    print("    " + (result.stdout.strip().splitlines() or ["?"])[-1])
 
 
 # --- choosers, answered with real keyboard input --------------------------
@@ -425,6 +474,8 @@ def case_wave_sound_plays_to_its_end(ctx):
 CASES = [
     case_settings_file_edge_cases,
     case_two_scripts_write_the_settings_file_in_turn,
+    case_settings_names_are_judged_as_the_file_holds_them,
+    case_settings_routines_against_the_model_of_the_settings,
     case_file_choosers_answer_what_the_user_typed,
     case_folder_chooser_picks_a_folder,
     case_colour_chooser_answers_components_and_text,

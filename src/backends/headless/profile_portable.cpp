@@ -29,12 +29,14 @@ bool SameName(std::u16string_view a, std::u16string_view b) {
          });
 }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+std::u16string_view Trimmed(std::u16string_view s) { return services::TrimmedOfProfileBlanks(s); }
 
-std::u16string_view Trimmed(std::u16string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
+// The look-alikes the platform's best fit turns into ASCII: the full-width
+// forms and the typographic spaces.
+char16_t BestFit(char16_t c) {
+  if (c >= 0xFF01 && c <= 0xFF5E) return static_cast<char16_t>(c - 0xFF01 + u'!');
+  if ((c >= 0x2000 && c <= 0x200A) || c == 0x3000) return u' ';
+  return 0;
 }
 
 // One line of the file, as it stands, and what it means.
@@ -88,7 +90,9 @@ struct Place {
   size_t setting = Text::npos;
 };
 
-Place Find(const std::vector<Line>& lines, const Text& section, const Text& key) {
+// The names are the caller's, trimmed as the platform trims them before
+// comparing; the file's own names were trimmed when parsed.
+Place Find(const std::vector<Line>& lines, std::u16string_view section, std::u16string_view key) {
   Place place;
   bool inside = false;
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -170,19 +174,23 @@ std::string EncodeAnsi(const Text& text) {
       continue;
     }
     const auto* found = std::find(std::begin(kHighControls), std::end(kHighControls), c);
-    bytes += found != std::end(kHighControls) && c != 0
-                 ? static_cast<char>(0x80 + (found - std::begin(kHighControls)))
-                 : '?';
+    const char16_t fit = BestFit(c);
+    if (found != std::end(kHighControls) && c != 0)
+      bytes += static_cast<char>(0x80 + (found - std::begin(kHighControls)));
+    else
+      bytes += fit ? static_cast<char>(fit) : '?';
   }
   return bytes;
 }
+
+Text PortableProfile::AsStored(const Text& text) { return DecodeAnsi(EncodeAnsi(text)); }
 
 int32_t PortableProfile::Read(const Text& section, const Text& key, const Text& fallback,
                               Text& out, int32_t buffer_size, const Text& file) {
   out.clear();
   if (buffer_size <= 0) return 0;
   const std::vector<Line> lines = LinesOf(DecodeAnsi(FileBytes(NativePath(file))));
-  const Place place = Find(lines, section, key);
+  const Place place = Find(lines, Trimmed(AsStored(section)), Trimmed(AsStored(key)));
   const Text found = place.setting != Text::npos
                          ? Unquoted(lines[place.setting].value)
                          : Text(Trimmed(fallback));
@@ -194,7 +202,9 @@ bool PortableProfile::Write(const Text& section, const Text& key, const std::opt
                             const Text& file) {
   const std::filesystem::path path = NativePath(file);
   std::vector<Line> lines = LinesOf(DecodeAnsi(FileBytes(path)));
-  const Place place = Find(lines, section, key);
+  const Text stored_section(Trimmed(AsStored(section)));
+  const Text stored_key(Trimmed(AsStored(key)));
+  const Place place = Find(lines, stored_section, stored_key);
   const auto setting_line = [&](const Text& name) { return Parsed(name + u"=" + *value, u"\r\n"); };
   if (!value) {
     if (place.setting == Text::npos) return true;
@@ -209,10 +219,10 @@ bool PortableProfile::Write(const Text& section, const Text& key, const std::opt
     if (!lines.empty() && lines.back().ending.empty()) lines.back().ending = u"\r\n";
     size_t at = place.section_end;
     if (place.section == Text::npos) {
-      lines.push_back(Parsed(u"[" + section + u"]", u"\r\n"));
+      lines.push_back(Parsed(u"[" + stored_section + u"]", u"\r\n"));
       at = lines.size();
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), setting_line(key));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), setting_line(stored_key));
   }
   Text content;
   for (const Line& line : lines) content += line.text + line.ending;

@@ -1,5 +1,6 @@
 // A profile-file reader and writer for platforms without one. Files are in
-// the Windows-1252 code page; characters it lacks are stored as "?". A
+// the Windows-1252 code page; characters it lacks are stored by best fit
+// (full-width forms and typographic spaces) or as "?". A
 // write changes only the line of its setting (or adds one), keeps every
 // other line byte for byte and replaces the file in one rename, so a crash
 // in the middle of a write never leaves a torn file behind.
@@ -13,13 +14,15 @@ namespace brivet::headless {
 
 class PortableProfile final : public services::Profile {
  public:
+  Text AsStored(const Text& text) override;
   int32_t Read(const Text& section, const Text& key, const Text& fallback, Text& out,
                int32_t buffer_size, const Text& file) override;
   bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
              const Text& file) override;
 };
 
-// Windows-1252 bytes to text and back ("?" for a character it lacks).
+// Windows-1252 bytes to text and back (best fit or "?" for a character it
+// lacks).
 Text DecodeAnsi(const std::string& bytes);
 std::string EncodeAnsi(const Text& text);
 

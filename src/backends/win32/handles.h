@@ -179,6 +179,25 @@ inline std::u16string FromWide(const wchar_t* p, size_t n) {
   return std::u16string(reinterpret_cast<const char16_t*>(p), n);
 }
 
+// The system's ANSI code page, by best fit where a character has a
+// look-alike there and as "?" otherwise; NULs inside the text are kept.
+inline std::string ToAnsi(const std::u16string& text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, Wide(text), length, bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+inline std::u16string FromAnsi(const char* bytes, size_t n) {
+  if (n == 0) return {};
+  const int length = static_cast<int>(n);
+  const int size = MultiByteToWideChar(CP_ACP, 0, bytes, length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes, length, wide.data(), size);
+  return FromWide(wide.data(), wide.size());
+}
+
 [[noreturn]] inline void ThrowLastError(const char* what) {
   throw Error::Toolkit(std::string(what) + " failed (error " + std::to_string(GetLastError()) + ")");
 }

@@ -1,6 +1,7 @@
 // The system services on Windows: comdlg32's and shell32's standard
 // choosers, kernel32's profile functions and winmm's sound, all through
-// their wide-character forms.
+// their wide-character forms; texts reach the profile converted to the ANSI
+// code page and back, as the file holds them.
 #pragma once
 
 #include "services/system_services.h"
@@ -19,6 +20,7 @@ class Win32Choosers final : public services::Choosers {
 // settings file starts empty, so it stays ANSI.
 class Win32Profile final : public services::Profile {
  public:
+  Text AsStored(const Text& text) override;
   int32_t Read(const Text& section, const Text& key, const Text& fallback, Text& out,
                int32_t buffer_size, const Text& file) override;
   bool Write(const Text& section, const Text& key, const std::optional<Text>& value,

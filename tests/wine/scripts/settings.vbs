@@ -54,7 +54,8 @@ before = fso.OpenTextFile(ini).ReadAll
 refused = Array(Array("a" & vbCrLf & "[b]", "k", "v"), Array("s", "k" & vbLf & "x", "v"), _
                 Array("s", "k", "v" & vbCr & "x=1"), Array("s" & Chr(0), "k", "v"), _
                 Array("s", "k", "v" & Chr(0)), Array("a]b", "k", "v"), Array("s", "k=x", "v"), _
-                Array("s", "[x]", "v"))
+                Array("s", "[x]", "v"), Array("s", Chr(11) & "[x]", "v"), _
+                Array("s", Chr(26) & "[x]", "v"), Array("s", ";note", "v"))
 For i = 0 To UBound(refused)
   r = w.SaveInfo(refused(i)(0), refused(i)(1), refused(i)(2))
   Check r = -1, "refused text " & i & " answers -1 (" & r & ")"
