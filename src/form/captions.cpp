@@ -35,6 +35,16 @@ std::optional<char16_t> AccessKeyOf(std::u16string_view caption) noexcept {
   return std::nullopt;
 }
 
+std::u16string WithoutAccessMarks(std::u16string_view caption) {
+  std::u16string shown;
+  shown.reserve(caption.size());
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == u'&' && ++i == caption.size()) break;
+    shown += caption[i];
+  }
+  return shown;
+}
+
 bool IsAccessKey(std::u16string_view caption, char16_t typed) noexcept {
   const auto key = AccessKeyOf(caption);
   return key && FoldLetter(*key) == FoldLetter(typed);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace brivet::form {
@@ -11,6 +12,9 @@ namespace brivet::form {
 // The character a caption marks with "&" as its access key, or none. "&&"
 // stands for one "&" and marks nothing; the first marked character counts.
 std::optional<char16_t> AccessKeyOf(std::u16string_view caption) noexcept;
+
+// The caption as it reads on screen: each marking "&" dropped, "&&" as "&".
+std::u16string WithoutAccessMarks(std::u16string_view caption);
 
 // Whether a typed character is the caption's access key; letter case is
 // folded in the ASCII range and in Latin-1.

@@ -18,6 +18,13 @@ TEST(AccessKey, FirstSingleAmpersandMarksTheNextCharacter) {
   EXPECT_FALSE(AccessKeyOf(u""));
 }
 
+TEST(AccessKey, MarksAreDroppedFromTheShownText) {
+  EXPECT_EQ(WithoutAccessMarks(u"&Yes"), u"Yes");
+  EXPECT_EQ(WithoutAccessMarks(u"Fish && &Chips"), u"Fish & Chips");
+  EXPECT_EQ(WithoutAccessMarks(u"&&&X&"), u"&X");
+  EXPECT_EQ(WithoutAccessMarks(u"plain"), u"plain");
+}
+
 TEST(AccessKey, TypedKeyMatchesInEitherCase) {
   EXPECT_TRUE(IsAccessKey(u"&Yes", u'y'));
   EXPECT_TRUE(IsAccessKey(u"&yes", u'Y'));

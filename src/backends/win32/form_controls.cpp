@@ -56,6 +56,7 @@ void Win32FormWindow::SetHeading(Control& frame, const Text& caption) {
         nullptr);
     if (!heading) ThrowLastError("CreateWindowEx (heading)");
     frame.heading = heading;
+    MakeAccessible(heading);
     SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(frame)), FALSE);
     // First among the frame's children: screen readers name a text box by
     // the label that precedes it.

@@ -2,6 +2,9 @@
 // notifications, and the keyboard handling a dialog manager would give.
 #include "form_window.h"
 
+#include <commctrl.h>
+#include <oleacc.h>
+
 #include "form/captions.h"
 #include "form_window_detail.h"
 
@@ -36,7 +39,44 @@ LRESULT Route(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+LRESULT CALLBACK AccessibleControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                       DWORD_PTR form) {
+  if (msg == WM_GETOBJECT) {
+    try {
+      const auto* owner = reinterpret_cast<const Win32FormWindow*>(form);
+      if (auto answer = AnswerGetObject(hwnd, wparam, lparam, owner->AccessibleFactsOf(hwnd))) return *answer;
+    } catch (...) {
+      // The control's own answer then.
+    }
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, AccessibleControlProc, id);
+  }
+  return DefSubclassProc(hwnd, msg, wparam, lparam);
+}
+
 }  // namespace
+
+void Win32FormWindow::MakeAccessible(HWND control) {
+  // Without it the control still has the system's object.
+  SetWindowSubclass(control, AccessibleControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+AccessibleFacts Win32FormWindow::AccessibleFactsOf(HWND hwnd) const {
+  const Control* c = ControlOfWindow(hwnd);
+  if (!c) return {ROLE_SYSTEM_STATICTEXT, hwnd, true};  // a frame's heading
+  const ControlId container = form::TemplateOf(c->id).container;
+  const HWND heading = container == form::kNoContainer ? nullptr : Ctl(container).hwnd;
+  switch (c->kind) {
+    case ControlKind::Button:
+      return {ROLE_SYSTEM_PUSHBUTTON, hwnd, true};
+    case ControlKind::Label:
+      return {ROLE_SYSTEM_STATICTEXT, hwnd, false};
+    case ControlKind::ListBox:
+      return {ROLE_SYSTEM_LIST, heading, true};
+    default:  // text boxes, by their heading
+      return {ROLE_SYSTEM_TEXT, heading, true};
+  }
+}
 
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return Route<&Win32FormWindow::FormMessage>(hwnd, msg, wparam, lparam);

@@ -124,6 +124,7 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
                               classes_->module(), ours ? this : nullptr);
   if (!hwnd) ThrowLastError("CreateWindowEx (control)");
   Ctl(t.id).hwnd = hwnd;
+  if (!ours) MakeAccessible(hwnd);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_.get()), FALSE);
   if (IsTextBox(t.kind)) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // 0: the largest limit
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form/toolkit.h"
+#include "accessible_win32.h"
 #include "handles.h"
 #include "window_classes.h"
 
@@ -89,6 +90,8 @@ class Win32FormWindow final : public form::FormWindow {
   LRESULT PaneMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   // Keyboard handling ahead of translation; true when it consumed the message.
   bool PreTranslate(const MSG& msg);
+  // What screen readers are told about one of the form's controls.
+  AccessibleFacts AccessibleFactsOf(HWND hwnd) const;
   // The form a top-level window of ours belongs to, or nullptr.
   static Win32FormWindow* FromFormWindow(HWND hwnd);
 
@@ -136,6 +139,8 @@ class Win32FormWindow final : public form::FormWindow {
   bool DrawnAsDefault(HWND button) const;
   void RedrawButtons();
   void SetHeading(Control& frame, const Text& caption);
+  // Lets the control answer screen readers with its own role and name.
+  void MakeAccessible(HWND control);
   void PlaceHeading(const Control& frame);
   void PaintPane(HWND hwnd, const Control& c);
   void DrawButton(const DRAWITEMSTRUCT& item, const Control& c);

@@ -1,11 +1,11 @@
 // What a screen reader is told about a form: the role and name that the
 // system's standard accessible objects give the window and each control.
 //   acc_names <title>
-// One line for the window's client area, "window<TAB>role<TAB>name<TAB>text"
-// (Wine 8 has no object for the whole window), then one for
-// each visible child with a control id, "id<TAB>role<TAB>name<TAB>text":
-// role is the role number, name what the accessible object answers ("-" for
-// none), text the window's own text. UTF-8.
+// One line for the window's client area (Wine 8 has no object for the whole
+// window), "window<TAB>role<TAB>name<TAB>shortcut<TAB>text", then one for each
+// visible child with a control id, "id<TAB>role<TAB>name<TAB>shortcut<TAB>text":
+// role is the role number, name and keyboard shortcut what the accessible
+// object answers ("-" for none), text the window's own text. UTF-8.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -38,6 +38,7 @@ std::wstring TextOf(HWND hwnd) {
 void Describe(const char* label, HWND hwnd, LONG object_id) {
   long role_number = -1;
   std::wstring name = L"-";
+  std::wstring shortcut = L"-";
   IAccessible* acc = nullptr;
   if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(object_id), kIidAccessible,
                                            reinterpret_cast<void**>(&acc))) &&
@@ -53,9 +54,13 @@ void Describe(const char* label, HWND hwnd, LONG object_id) {
     BSTR got = nullptr;
     if (acc->get_accName(self, &got) == S_OK && got) name.assign(got, SysStringLen(got));
     SysFreeString(got);
+    got = nullptr;
+    if (acc->get_accKeyboardShortcut(self, &got) == S_OK && got) shortcut.assign(got, SysStringLen(got));
+    SysFreeString(got);
     acc->Release();
   }
-  std::printf("%s\t%ld\t%s\t%s\n", label, role_number, Utf8(name).c_str(), Utf8(TextOf(hwnd)).c_str());
+  std::printf("%s\t%ld\t%s\t%s\t%s\n", label, role_number, Utf8(name).c_str(), Utf8(shortcut).c_str(),
+              Utf8(TextOf(hwnd)).c_str());
 }
 
 BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {
