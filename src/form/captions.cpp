@@ -1,5 +1,6 @@
 #include "form/captions.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace brivet::form {
