@@ -3,6 +3,8 @@ Enter, access keys, names for screen readers, readable button captions and
 a layout that holds at high resolutions. Keys go to the real window through
 xdotool; names come through oleacc; colours from screenshots."""
 
+import time
+
 import harness
 from content_cases import answers_script, make_pictures, read_answer
 from dialog_cases import (BUT0, BUT1, BUT2, BUTTON_FRAMES, FRIM, FRLAB, FRLIST, FT1, FT2, LAB1, LBOX, T1,
@@ -56,30 +58,45 @@ def case_default_button_has_the_default_frame(ctx):
     """The outermost column of the default button is the dark default frame;
     the other button shows its light raised edge there. A focused button
     takes the frame over."""
+    title = "Brivet default #1"
     seen = {}
 
-    def edge_colour(ctx, window, button):
-        left, top, right, bottom = window.child_screen_rect(button)
-        return ctx.screen.pixels((left, (top + bottom) // 2, left + 1, (top + bottom) // 2 + 1))[0][0]
+    def edges(ctx, window):
+        def edge(button):
+            left, top, right, bottom = window.child_screen_rect(button)
+            middle = (top + bottom) // 2
+            return ctx.screen.pixels((left, middle, left + 1, middle + 1))[0][0]
+        return edge(BUT0), edge(BUT1)
+
+    def darker_first(pair):
+        return luminance(pair[0]) < luminance(pair[1])
 
     def look(ctx, window):
-        title = "Brivet default #1"
         if ctx.probe.focus(title, T1) != T1:
             raise Failure("the text box does not have the focus at first")
-        seen["text box"] = (edge_colour(ctx, window, BUT0), edge_colour(ctx, window, BUT1))
+        seen["text box"] = until(lambda: edges(ctx, window), darker_first)
         ctx.screen.key("Tab", "Tab")
         if ctx.probe.focus(title, BUT1) != BUT1:
             raise Failure("Tab did not reach button 2")
-        seen["button 2"] = (edge_colour(ctx, window, BUT0), edge_colour(ctx, window, BUT1))
+        # Repainted once the focus moved: wait for it.
+        seen["button 2"] = until(lambda: edges(ctx, window), lambda pair: not darker_first(pair))
         ctx.screen.key("Escape")
 
-    interact(ctx, "Brivet default", 'w.ShowTextBox(False) = 1\n  w.ShowButtons = 2', [look],
-             shot="default-button")
-    first, second = seen["text box"]
-    if not luminance(first) < luminance(second):
+    interact(ctx, "Brivet default", 'w.ShowTextBox(False) = 1\n  w.ShowButtons = 2', [look])
+    if not darker_first(seen["text box"]):
         raise Failure(f"focus in the text box: edges of buttons 1 and 2 are {seen['text box']}")
-    if seen["button 2"] != (second, first):
+    if seen["button 2"] != seen["text box"][::-1]:
         raise Failure(f"focus on button 2: edges of buttons 1 and 2 are {seen['button 2']}")
+
+
+def until(look, done, timeout=10):
+    """Looks again until `done` holds of what it sees, or the time is up;
+    answers the last look."""
+    deadline = time.time() + timeout
+    seen = look()
+    while not done(seen) and time.time() < deadline:
+        seen = look()
+    return seen
 
 
 ACCESS_SETUP = """w.ShowTextBox(False) = 2
@@ -159,22 +176,30 @@ def contrast(a, b):
     return (lb + 0.05) / (la + 0.05)
 
 
+def colour_of(hex_colour):
+    return tuple(int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
+
+
 def case_button_captions_read_on_every_colour(ctx):
     """The caption's pixels on each button colour, from a screenshot: their
     contrast with the button reaches 4.5:1 wherever black or white can."""
     samples = []
 
     def sample(ctx, window):
+        wanted = colour_of(BUTTON_COLOURS[len(samples)][0])
         left, top, right, bottom = window.child_screen_rect(BUT0)
-        # Inside the edges and the default frame; the focus is in the text box.
-        inner = ctx.screen.pixels((left + 5, top + 4, right - 5, bottom - 4))
-        counts = {}
-        for row in inner:
-            for p in row:
-                counts[p] = counts.get(p, 0) + 1
-        background = max(counts, key=counts.get)
-        caption = max(counts, key=lambda p: contrast(p, background))
-        samples.append((background, caption))
+
+        def look():
+            # Inside the edges and the default frame; the focus is in the text box.
+            counts = {}
+            for row in ctx.screen.pixels((left + 5, top + 4, right - 5, bottom - 4)):
+                for p in row:
+                    counts[p] = counts.get(p, 0) + 1
+            background = max(counts, key=counts.get)
+            return background, max(counts, key=lambda p: contrast(p, background))
+
+        # Until the button is painted in its colour.
+        samples.append(until(look, lambda seen: seen[0] == wanted))
         ctx.screen.key("Escape")
 
     once = "Dim colours\ncolours = Array(" + ", ".join(f'"{c}"' for c, _ in BUTTON_COLOURS) + ")"
@@ -184,7 +209,7 @@ def case_button_captions_read_on_every_colour(ctx):
              shot="caption-colour")
     failures = []
     for (hex_colour, name), (background, caption) in zip(BUTTON_COLOURS, samples):
-        wanted = tuple(int(hex_colour[i:i + 2], 16) for i in (0, 2, 4))
+        wanted = colour_of(hex_colour)
         best = max(contrast(wanted, (0, 0, 0)), contrast(wanted, (255, 255, 255)))
         ratio = contrast(background, caption)
         print(f"    {name} {hex_colour}: caption {caption} on {background}, contrast {ratio:.2f}:1")
