@@ -110,8 +110,17 @@ ACCESS_SETUP = """w.ShowTextBox(False) = 2
 
 
 def case_access_keys_press_buttons_and_reach_boxes(ctx):
+    underline = []
+
+    def look_then(*names):
+        def action(ctx, window):
+            # Once the caption is painted.
+            underline.append(until(lambda: lowest_caption_row(ctx, window, BUT0), bool))
+            ctx.screen.key(*names)
+        return action
+
     got = interact(ctx, "Brivet access", ACCESS_SETUP, [
-        keys("alt+n"),
+        look_then("alt+n"),
         keys("alt+c"),                                    # after "&&", which is a plain "&"
         keys("alt+p", "p", "w", "alt+u", "m", "e", "alt+y"),  # boxes by their headings
         keys("Tab", "Tab", "n"),                          # the key alone while a button has the focus
@@ -119,6 +128,29 @@ def case_access_keys_press_buttons_and_reach_boxes(ctx):
     ], shot="access-keys")
     expect(got, ["2 [][][] Integer", "3 [][][] Integer", "1 [me][pw][] Integer", "2 [][][] Integer",
                  "0 [][][] Integer"])
+    # "&Yes": below the letters one short line, under the "Y" alone.
+    runs = underline[0]
+    if len(runs) != 1 or runs[0][1] - runs[0][0] < 4:
+        raise Failure(f"the lowest row of the caption '&Yes' has the dark runs {runs}, not one underline")
+
+
+def lowest_caption_row(ctx, window, button):
+    """The runs of dark pixels, (first, end) columns, in the lowest row of a
+    button's caption on the system's button colours."""
+    left, top, right, bottom = window.child_screen_rect(button)
+    rows = ctx.screen.pixels((left + 3, top + 3, right - 3, bottom - 3))
+    dark = [[luminance(p) < 0.2 for p in row] for row in rows]
+    lowest = max((y for y, row in enumerate(dark) if any(row)), default=None)
+    if lowest is None:
+        return []
+    runs, start = [], None
+    for x, d in enumerate(dark[lowest] + [False]):
+        if d and start is None:
+            start = x
+        elif not d and start is not None:
+            runs.append((start, x))
+            start = None
+    return runs
 
 
 ROLE_CLIENT, ROLE_LIST, ROLE_STATIC_TEXT, ROLE_TEXT, ROLE_PUSH_BUTTON = 10, 33, 41, 42, 43
