@@ -254,6 +254,28 @@ class Probe:
                 window.children[int(f[0])] = (f[1] == "1", tuple(int(v) for v in f[2:]))
         return window
 
+    def texts(self, title):
+        """For each visible button and label with a text: the room the text
+        needs in the form's font and the room it has, in pixels, by id."""
+        rc, lines = self._run("texts", title)
+        if rc != 0:
+            return None
+        return {int(f[0]): tuple(int(v) for v in f[1:]) for f in (l.split() for l in lines) if len(f) == 5}
+
+    def accessible(self, title):
+        """What the accessible objects say about the window ("window") and each
+        visible control (by id): (role number, name, keyboard shortcut, window
+        text); "-" for no name or shortcut."""
+        result = self.wine.run(64, [self.exe.parent / "acc_names.exe", title], timeout=60)
+        if result.returncode != 0:
+            return None
+        seen = {}
+        for line in result.stdout.replace("\r", "").splitlines():
+            f = line.split("\t")
+            if len(f) == 5:
+                seen[f[0] if f[0] == "window" else int(f[0])] = (int(f[1]), f[2], f[3], f[4])
+        return seen
+
     def describe_point(self, x, y):
         """A line on what is at a screen point and which window has the
         foreground and the focus, for a failure report."""

@@ -22,6 +22,7 @@ import doc_cases  # noqa: E402
 import example_cases  # noqa: E402
 import package_cases  # noqa: E402
 import host_cases  # noqa: E402
+import keyboard_cases  # noqa: E402
 import service_cases  # noqa: E402
 import robustness_cases  # noqa: E402
 
@@ -191,7 +192,7 @@ CASES = [
     case_toolkit_self_check,
     case_platform_contracts,
     case_vbscript_basics,
-] + dialog_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES + \
+] + dialog_cases.CASES + keyboard_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES + \
     robustness_cases.CASES
 CASES += example_cases.CASES + doc_cases.CASES
 

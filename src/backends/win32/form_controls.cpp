@@ -31,15 +31,48 @@ void Win32FormWindow::SetForeColor(ControlId id, int32_t color) {
   Control& c = Ctl(id);
   c.fore = color;
   InvalidateRect(c.hwnd, nullptr, TRUE);
+  if (c.heading) InvalidateRect(c.heading, nullptr, TRUE);
 }
 
 void Win32FormWindow::SetCaption(ControlId id, const Text& caption) {
   const Control& c = Ctl(id);
   if (c.kind != ControlKind::Frame && c.kind != ControlKind::Label && c.kind != ControlKind::Button)
     throw Error::InvalidCall();
+  // The window keeps the text as set, "&" and all.
   SetWindowTextOrThrow(c.hwnd, caption);
+  if (c.kind == ControlKind::Frame) SetHeading(Ctl(id), caption);
   if (c.kind == ControlKind::Label) FitLabel(c);
   InvalidateRect(c.hwnd, nullptr, TRUE);
+}
+
+void Win32FormWindow::SetHeading(Control& frame, const Text& caption) {
+  if (!frame.heading) {
+    if (caption.empty()) return;
+    // "&" marks the access key of the control below; a caption too long for
+    // the frame ends in an ellipsis.
+    HWND heading = CreateWindowExW(
+        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_ENDELLIPSIS, 0, 0, 0, 0,
+        frame.hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(HeadingWindowId(frame.id))), classes_->module(),
+        nullptr);
+    if (!heading) ThrowLastError("CreateWindowEx (heading)");
+    frame.heading = heading;
+    MakeAccessible(heading);
+    SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(frame)), FALSE);
+    // First among the frame's children: screen readers name a text box by
+    // the label that precedes it.
+    SetWindowPos(heading, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PlaceHeading(frame);
+  }
+  SetWindowTextOrThrow(frame.heading, caption);
+}
+
+// Headings sit in the band above the frame's first row of controls.
+void Win32FormWindow::PlaceHeading(const Control& frame) {
+  RECT client;
+  GetClientRect(frame.hwnd, &client);
+  const int left = PixelsX(kHeadingLeftTwips);
+  SetWindowPos(frame.heading, nullptr, left, 0, std::max(0L, client.right - left), PixelsY(kHeadingHeightTwips),
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32FormWindow::FitLabel(const Control& c) {
@@ -87,6 +120,7 @@ void Win32FormWindow::SetFontBold(ControlId id, bool bold) {
 void Win32FormWindow::ApplyFont(Control& c) {
   UniqueFont font = MakeFont(c.font_points, c.font_bold);
   SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  if (c.heading) SendMessageW(c.heading, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   c.font = std::move(font);  // the previous one is no longer selected anywhere
   if (c.kind == ControlKind::Label) FitLabel(c);
   InvalidateRect(c.hwnd, nullptr, TRUE);

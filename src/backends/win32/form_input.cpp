@@ -2,6 +2,10 @@
 // notifications, and the keyboard handling a dialog manager would give.
 #include "form_window.h"
 
+#include <commctrl.h>
+#include <oleacc.h>
+
+#include "form/captions.h"
 #include "form_window_detail.h"
 
 namespace brivet::win32 {
@@ -35,7 +39,44 @@ LRESULT Route(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+LRESULT CALLBACK AccessibleControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                       DWORD_PTR form) {
+  if (msg == WM_GETOBJECT) {
+    try {
+      const auto* owner = reinterpret_cast<const Win32FormWindow*>(form);
+      if (auto answer = AnswerGetObject(hwnd, wparam, lparam, owner->AccessibleFactsOf(hwnd))) return *answer;
+    } catch (...) {
+      // The control's own answer then.
+    }
+  } else if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, AccessibleControlProc, id);
+  }
+  return DefSubclassProc(hwnd, msg, wparam, lparam);
+}
+
 }  // namespace
+
+void Win32FormWindow::MakeAccessible(HWND control) {
+  // Without it the control still has the system's object.
+  SetWindowSubclass(control, AccessibleControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+AccessibleFacts Win32FormWindow::AccessibleFactsOf(HWND hwnd) const {
+  const Control* c = ControlOfWindow(hwnd);
+  if (!c) return {ROLE_SYSTEM_STATICTEXT, hwnd, true};  // a frame's heading
+  const ControlId container = form::TemplateOf(c->id).container;
+  const HWND heading = container == form::kNoContainer ? nullptr : Ctl(container).hwnd;
+  switch (c->kind) {
+    case ControlKind::Button:
+      return {ROLE_SYSTEM_PUSHBUTTON, hwnd, true};
+    case ControlKind::Label:
+      return {ROLE_SYSTEM_STATICTEXT, hwnd, false};
+    case ControlKind::ListBox:
+      return {ROLE_SYSTEM_LIST, heading, true};
+    default:  // text boxes, by their heading
+      return {ROLE_SYSTEM_TEXT, heading, true};
+  }
+}
 
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return Route<&Win32FormWindow::FormMessage>(hwnd, msg, wparam, lparam);
@@ -118,6 +159,9 @@ LRESULT Win32FormWindow::PaneMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_PAINT:
       PaintPane(hwnd, Ctl(*id));
       return 0;
+    case WM_SIZE:
+      if (Ctl(*id).heading) PlaceHeading(Ctl(*id));
+      break;
     default:
       // Frames pass their children's notifications on.
       if (auto handled = ChildNotification(msg, wparam, lparam)) return *handled;
@@ -131,9 +175,14 @@ std::optional<LRESULT> Win32FormWindow::ChildNotification(UINT msg, WPARAM wpara
     case WM_COMMAND: {
       const WORD code = HIWORD(wparam);
       const Control* c = ControlOfWindow(reinterpret_cast<HWND>(lparam));
+      if (!c) return 0;
+      // The focus moved: which button looks like the default may change.
+      if ((c->kind == ControlKind::Button && (code == BN_SETFOCUS || code == BN_KILLFOCUS)) ||
+          (IsTextBox(c->kind) && code == EN_SETFOCUS) || (c->kind == ControlKind::ListBox && code == LBN_SETFOCUS))
+        RedrawButtons();
       // An owner-drawn button reports the second click of a double click as
       // BN_DOUBLECLICKED: each click is a click.
-      if (c && c->kind == ControlKind::Button && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
+      if (c->kind == ControlKind::Button && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
         const int index = form::TemplateOf(c->id).button_index;
         Raise([index](form::FormEventSink& s) { s.OnButtonClick(index); });
       }
@@ -148,39 +197,118 @@ std::optional<LRESULT> Win32FormWindow::ChildNotification(UINT msg, WPARAM wpara
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSTATIC: {
-      // Text boxes and the list keep the system colours unless given their own.
-      const Control* c = ControlOfWindow(reinterpret_cast<HWND>(lparam));
-      if (!c || (c->back == form::kNoColor && c->fore == form::kNoColor)) return std::nullopt;
-      const auto dc = reinterpret_cast<HDC>(wparam);
-      SetTextColor(dc, Resolve(c->fore, COLOR_WINDOWTEXT));
-      SetBkColor(dc, Resolve(c->back, COLOR_WINDOW));
-      return reinterpret_cast<LRESULT>(c->back_brush ? c->back_brush.get() : GetSysColorBrush(COLOR_WINDOW));
-    }
+    case WM_CTLCOLORSTATIC:
+      return ChildColors(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     default:
       return std::nullopt;
   }
 }
 
-bool Win32FormWindow::PreTranslate(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN) return false;
-  if (msg.wParam == VK_TAB) {
-    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-    MoveFocus(GetKeyState(VK_SHIFT) < 0);
-    return true;
+std::optional<LRESULT> Win32FormWindow::ChildColors(HDC dc, HWND child) const {
+  const Control* c = ControlOfWindow(child);
+  if (!c) {  // a frame's heading shows the frame's colours
+    for (const Control& frame : controls_)
+      if (frame.heading && frame.heading == child) c = &frame;
+    if (!c) return std::nullopt;
   }
-  if (msg.wParam == VK_RETURN) {
-    // Owner-drawn buttons get no help from the dialog manager: Enter on a
-    // focused button clicks it, once per press.
-    const Control* c = ControlOfWindow(msg.hwnd);
-    if (!c || c->kind != ControlKind::Button) return false;
-    const bool repeat = (msg.lParam & (1 << 30)) != 0;
-    if (!repeat)
-      SendMessageW(GetParent(msg.hwnd), WM_COMMAND, MAKEWPARAM(ControlWindowId(c->id), BN_CLICKED),
-                   reinterpret_cast<LPARAM>(msg.hwnd));
+  if (c->kind == ControlKind::Frame || c->kind == ControlKind::Label) {
+    SetTextColor(dc, Resolve(c->fore, COLOR_BTNTEXT));
+    SetBkColor(dc, Resolve(c->back, COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(BackBrush(*c));
+  }
+  // Text boxes and the list keep the system colours unless given their own.
+  if (c->back == form::kNoColor && c->fore == form::kNoColor) return std::nullopt;
+  SetTextColor(dc, Resolve(c->fore, COLOR_WINDOWTEXT));
+  SetBkColor(dc, Resolve(c->back, COLOR_WINDOW));
+  return reinterpret_cast<LRESULT>(c->back_brush ? c->back_brush.get() : GetSysColorBrush(COLOR_WINDOW));
+}
+
+bool Win32FormWindow::PreTranslate(const MSG& msg) {
+  switch (msg.message) {
+    case WM_KEYDOWN:
+      return KeyDown(msg);
+    case WM_SYSCHAR:  // Alt and a character
+      return AccessKey(static_cast<char16_t>(msg.wParam));
+    case WM_CHAR: {
+      // A button takes no characters: the character alone is an access key.
+      const Control* c = ControlOfWindow(msg.hwnd);
+      return c && c->kind == ControlKind::Button && AccessKey(static_cast<char16_t>(msg.wParam));
+    }
+    default:
+      return false;
+  }
+}
+
+// Owner-drawn buttons in a window that is no dialog get no help from the
+// dialog manager: Tab, Esc and Enter are handled here.
+bool Win32FormWindow::KeyDown(const MSG& msg) {
+  const bool repeat = (msg.lParam & (1 << 30)) != 0;
+  switch (msg.wParam) {
+    case VK_TAB:
+      if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+      MoveFocus(GetKeyState(VK_SHIFT) < 0);
+      return true;
+    case VK_ESCAPE:
+      // As the close box; a held key must not close the next dialog too.
+      if (!repeat) SendMessageW(window_.get(), WM_CLOSE, 0, 0);
+      return true;
+    case VK_RETURN: {
+      const Control* c = ControlOfWindow(msg.hwnd);
+      if (!c || c->kind == ControlKind::MultiLineTextBox) return false;  // a line break there
+      // A focused button is pressed itself; elsewhere the default button is.
+      const HWND button = c->kind == ControlKind::Button ? msg.hwnd : DefaultButton();
+      if (button && !repeat) Click(button);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// The first control in tab order whose access key was typed: a button is
+// pressed, any other control (a text box under its heading) takes the focus.
+bool Win32FormWindow::AccessKey(char16_t typed) {
+  for (ControlId id : tab_order_) {
+    const Control& c = Ctl(id);
+    if (!Focusable(c.hwnd)) continue;
+    const ControlId container = form::TemplateOf(id).container;
+    const HWND labelled_by = c.kind == ControlKind::Button      ? c.hwnd
+                             : container == form::kNoContainer ? nullptr
+                                                               : Ctl(container).hwnd;
+    if (!labelled_by || !form::IsAccessKey(WindowText(labelled_by), typed)) continue;
+    if (c.kind == ControlKind::Button) {
+      Click(c.hwnd);
+    } else {
+      SetFocus(c.hwnd);
+      if (IsTextBox(c.kind)) SendMessageW(c.hwnd, EM_SETSEL, 0, -1);  // as dialogs do
+    }
     return true;
   }
   return false;
+}
+
+void Win32FormWindow::Click(HWND button) {
+  SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
+}
+
+// Button 1, while it is on screen.
+HWND Win32FormWindow::DefaultButton() const {
+  const HWND first = Ctl(form::ButtonOf(0)).hwnd;
+  return Focusable(first) ? first : nullptr;
+}
+
+// The focused button looks like the default, since Enter presses it; with
+// the focus elsewhere, the default button does.
+bool Win32FormWindow::DrawnAsDefault(HWND button) const {
+  const HWND focus = GetFocus();
+  const Control* focused = ControlOfWindow(focus);
+  if (focused && focused->kind == ControlKind::Button) return focus == button;
+  return button == DefaultButton();
+}
+
+void Win32FormWindow::RedrawButtons() {
+  for (int i = 0; i < 3; ++i) InvalidateRect(Ctl(form::ButtonOf(i)).hwnd, nullptr, FALSE);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,7 @@
-// Painting: frames with their headings, the label, owner-drawn buttons in
-// their colours, and the picture.
+// Painting: frames, owner-drawn buttons in their colours, and the picture.
 #include "form_window.h"
 
+#include "form/captions.h"
 #include "form_window_detail.h"
 
 namespace brivet::win32 {
@@ -10,6 +10,8 @@ using form::ControlId;
 using form::ControlKind;
 using namespace detail;
 
+// Frames are plain areas in their colour (their headings are labels of
+// their own); the image shows its picture.
 void Win32FormWindow::PaintPane(HWND hwnd, const Control& c) {
   PaintScope paint(hwnd);
   const HDC dc = paint.dc();
@@ -21,18 +23,6 @@ void Win32FormWindow::PaintPane(HWND hwnd, const Control& c) {
     return;
   }
   FillRect(dc, &client, BackBrush(c));
-  const Text text = WindowText(hwnd);
-  if (text.empty()) return;
-  SelectObject(dc, FontOf(c));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, Resolve(c.fore, COLOR_BTNTEXT));
-  if (c.kind == ControlKind::Label) {
-    DrawTextW(dc, Wide(text), -1, &client, kLabelFormat);
-  } else if (c.kind == ControlKind::Frame) {
-    RECT heading{PixelsX(kHeadingLeftTwips), 0, client.right, PixelsY(kHeadingHeightTwips)};
-    DrawTextW(dc, Wide(text), -1, &heading,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-  }
 }
 
 void Win32FormWindow::DrawButton(const DRAWITEMSTRUCT& item, const Control& c) {
@@ -40,6 +30,10 @@ void Win32FormWindow::DrawButton(const DRAWITEMSTRUCT& item, const Control& c) {
   DcStateScope state(dc);
   RECT r = item.rcItem;
   FillRect(dc, &r, BackBrush(c));
+  if (DrawnAsDefault(item.hwndItem)) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&r, -1, -1);
+  }
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
 
@@ -47,9 +41,17 @@ void Win32FormWindow::DrawButton(const DRAWITEMSTRUCT& item, const Control& c) {
   if (pressed) OffsetRect(&text_rect, 1, 1);
   SelectObject(dc, FontOf(c));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  // On a colour of the script's choosing, black or white, whichever reads.
+  const COLORREF text = (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT)
+                        : c.back == form::kNoColor
+                            ? GetSysColor(COLOR_BTNTEXT)
+                            : static_cast<COLORREF>(form::CaptionColorOn(
+                                  static_cast<int32_t>(Resolve(c.back, COLOR_BTNFACE))));
+  SetTextColor(dc, text);
+  // "&" marks the access key, underlined unless the system hides it until Alt.
+  const UINT prefix = (item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0;
   const Text caption = WindowText(item.hwndItem);
-  DrawTextW(dc, Wide(caption), -1, &text_rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, Wide(caption), -1, &text_rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
 
   if (item.itemState & ODS_FOCUS) {
     RECT focus = r;

@@ -90,6 +90,10 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
       ex_style = WS_EX_CONTROLPARENT;
       break;
     case ControlKind::Label:
+      // A real label, so that screen readers read it as static text.
+      window_class = L"STATIC";
+      style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+      break;
     case ControlKind::Image:
       break;
     case ControlKind::TextBox:
@@ -109,7 +113,8 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
       break;
     case ControlKind::Button:
       window_class = L"BUTTON";
-      style |= kFocusable | BS_OWNERDRAW;
+      // BS_NOTIFY: focus changes decide which button looks like the default.
+      style |= kFocusable | BS_OWNERDRAW | BS_NOTIFY;
       break;
   }
   const bool ours = window_class == kPaneClassName;
@@ -119,6 +124,7 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
                               classes_->module(), ours ? this : nullptr);
   if (!hwnd) ThrowLastError("CreateWindowEx (control)");
   Ctl(t.id).hwnd = hwnd;
+  if (!ours) MakeAccessible(hwnd);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_.get()), FALSE);
   if (IsTextBox(t.kind)) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // 0: the largest limit
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form/toolkit.h"
+#include "accessible_win32.h"
 #include "handles.h"
 #include "window_classes.h"
 
@@ -24,7 +25,7 @@ struct Metrics {
 };
 
 // Hands one retrieved message to its window, giving the form it belongs to
-// the first look at keyboard input (Tab, Enter on a button).
+// the first look at keyboard input (Tab, Esc, Enter, access keys).
 void DispatchWindowMessage(MSG& msg);
 
 class Win32FormWindow final : public form::FormWindow {
@@ -89,6 +90,8 @@ class Win32FormWindow final : public form::FormWindow {
   LRESULT PaneMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   // Keyboard handling ahead of translation; true when it consumed the message.
   bool PreTranslate(const MSG& msg);
+  // What screen readers are told about one of the form's controls.
+  AccessibleFacts AccessibleFactsOf(HWND hwnd) const;
   // The form a top-level window of ours belongs to, or nullptr.
   static Win32FormWindow* FromFormWindow(HWND hwnd);
 
@@ -97,6 +100,9 @@ class Win32FormWindow final : public form::FormWindow {
     form::ControlId id{};
     form::ControlKind kind{};
     HWND hwnd = nullptr;  // child window, destroyed with the form window
+    // Frames: the label showing the caption, once one was set. A real label
+    // before the frame's controls is what names a text box for screen readers.
+    HWND heading = nullptr;
     int32_t back = form::kNoColor;
     int32_t fore = form::kNoColor;
     UniqueBrush back_brush;  // set while `back` is
@@ -125,6 +131,17 @@ class Win32FormWindow final : public form::FormWindow {
     }
   }
   std::optional<LRESULT> ChildNotification(UINT msg, WPARAM wparam, LPARAM lparam);
+  std::optional<LRESULT> ChildColors(HDC dc, HWND child) const;
+  bool KeyDown(const MSG& msg);
+  bool AccessKey(char16_t typed);
+  void Click(HWND button);
+  HWND DefaultButton() const;
+  bool DrawnAsDefault(HWND button) const;
+  void RedrawButtons();
+  void SetHeading(Control& frame, const Text& caption);
+  // Lets the control answer screen readers with its own role and name.
+  void MakeAccessible(HWND control);
+  void PlaceHeading(const Control& frame);
   void PaintPane(HWND hwnd, const Control& c);
   void DrawButton(const DRAWITEMSTRUCT& item, const Control& c);
   void PaintPicture(HDC dc, const RECT& client);

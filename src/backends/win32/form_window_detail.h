@@ -16,9 +16,9 @@ namespace brivet::win32::detail {
 
 inline constexpr float kDefaultPoints = 8;
 inline constexpr const wchar_t* kDefaultFace = L"MS Shell Dlg";
-// Label text: no prefix characters, no wrapping; CR LF, LF and CR break lines.
+// Label text as the label control draws it (SS_LEFTNOWORDWRAP | SS_NOPREFIX):
+// no prefix characters, no wrapping; CR LF, LF and CR break lines.
 inline constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS;
-// Frame headings sit in the band above the frame's first row of controls.
 inline constexpr int kHeadingLeftTwips = 60;
 inline constexpr int kHeadingHeightTwips = 240;
 

@@ -19,6 +19,9 @@ namespace win32 {
 // Control ID of a control's child window (test tools look children up by it).
 inline constexpr int kControlIdBase = 100;
 inline int ControlWindowId(form::ControlId c) { return kControlIdBase + static_cast<int>(c); }
+// Control ID of the label that shows a frame's caption.
+inline constexpr int kHeadingIdBase = 200;
+inline int HeadingWindowId(form::ControlId frame) { return kHeadingIdBase + static_cast<int>(frame); }
 
 }  // namespace win32
 }  // namespace brivet

@@ -10,7 +10,7 @@
 namespace brivet::win32 {
 
 inline constexpr const wchar_t* kFormClassName = L"BrivetForm";
-// Frames, the label and the image: child windows painted by the form.
+// Frames and the image: child windows painted by the form.
 inline constexpr const wchar_t* kPaneClassName = L"BrivetPane";
 
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

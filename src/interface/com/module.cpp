@@ -4,6 +4,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "backends/win32/accessible_win32.h"
 #include "backends/win32/platform_win32.h"
 #include "form/fbox.h"
 #include "com_handles.h"
@@ -54,7 +55,8 @@ void ObjectCreated() noexcept { ++g_objects; }
 void ObjectDestroyed() noexcept { --g_objects; }
 void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
 bool ModuleInUse() noexcept {
-  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveWindows() > 0;
+  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveWindows() > 0 ||
+         win32::LiveAccessibleObjects() > 0;
 }
 
 HRESULT WindowTypeInfo(ITypeInfo** info) {

@@ -13,6 +13,10 @@
 //                                     waits until the window is in the
 //                                     foreground and one of its controls has
 //                                     the keyboard focus
+//   probe texts <title>               for each visible button and label: the
+//                                     room its text needs in the form's font
+//                                     and the room it has, "id need-w need-h
+//                                     has-w has-h" (pixels)
 //   probe at <x> <y>                  what is at a screen point, and which
 //                                     window has the foreground and focus:
 //                                     for a report when input went astray
@@ -178,6 +182,42 @@ bool WaitControlFocus(const wchar_t* title, DWORD timeout_ms) {
   }
 }
 
+// The room each caption needs, measured in the font the form uses (8-point
+// MS Shell Dlg at the screen's resolution): a font handle of another process
+// cannot be used here.
+int PrintTexts(HWND top) {
+  std::vector<HWND> children;
+  EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&children));
+  HDC dc = GetDC(nullptr);
+  const int height = -MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
+  HGDIOBJ old = SelectObject(dc, font);
+  for (HWND child : children) {
+    const int id = GetDlgCtrlID(child);
+    wchar_t class_name[32] = L"";
+    GetClassNameW(child, class_name, 32);
+    const bool button = lstrcmpiW(class_name, L"Button") == 0;
+    const bool label = lstrcmpiW(class_name, L"Static") == 0;
+    if (id < 100 || !IsWindowVisible(child) || !(button || label)) continue;
+    const std::wstring text = TitleOf(child);
+    if (text.empty()) continue;
+    // Labels without prefixes hold whole lines; the others one line with
+    // an access key.
+    const bool lines = label && (GetWindowLongW(child, GWL_STYLE) & SS_NOPREFIX);
+    RECT need{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), -1, &need,
+              DT_CALCRECT | (lines ? DT_NOPREFIX | DT_EXPANDTABS : DT_SINGLELINE));
+    RECT has;
+    GetClientRect(child, &has);
+    std::printf("%d %ld %ld %ld %ld\n", id, need.right, need.bottom, has.right, has.bottom);
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+  return 0;
+}
+
 int DescribePoint(LONG x, LONG y) {
   const HWND at = WindowFromPoint(POINT{x, y});
   const HWND top = at ? GetAncestor(at, GA_ROOT) : nullptr;
@@ -200,6 +240,7 @@ int Usage() {
                "       probe ready <title> <timeout-ms>\n"
                "       probe focus <title> <id> <timeout-ms>\n"
                "       probe focused <title> <timeout-ms>\n"
+               "       probe texts <title>\n"
                "       probe at <x> <y>\n");
   return 2;
 }
@@ -222,6 +263,14 @@ int wmain(int argc, wchar_t** argv) {
     PrintWindowLine(hwnd);
     PrintControls(hwnd);
     return 0;
+  }
+  if (command == L"texts" && argc == 3) {
+    hwnd = FindVisible(title);
+    if (!hwnd) {
+      std::fprintf(stderr, "no visible window with that title\n");
+      return 1;
+    }
+    return PrintTexts(hwnd);
   }
   if (command == L"focus" && argc == 5)
     return WaitFocus(title, static_cast<int>(std::wcstol(argv[3], nullptr, 10)),
