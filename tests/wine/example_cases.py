@@ -42,6 +42,7 @@ def run_example(ctx, name, windows, script=None):
                 ctx.screen.screenshot(ctx.shots / f"{shot}-win{ctx.bits}.png", window.rect)
             action(ctx, window)
             if not ctx.probe.gone(title):
+                ctx.screen.screenshot(ctx.shots / f"stuck-{name}-win{ctx.bits}.png")
                 raise Failure(f"{name}: the window '{title}' stayed on screen")
     finally:
         out = run.finish()
