@@ -316,21 +316,33 @@ def build_msi(staging, msi_names, target, version, library_version):
     # What wixl has no element for, written into the tables directly.
     tables = staging.parent / "tables"
     tables.mkdir()
-    # Users may change the settings file: its permissions are set as the
-    # installer creates it.
-    (tables / "MsiLockPermissionsEx.idt").write_text(
-        "MsiLockPermissionsEx\tLockObject\tTable\tSDDL\tCondition\r\n"
-        "s72\ts72\ts32\ts255\tS255\r\n"
-        "MsiLockPermissionsEx\tMsiLockPermissionsEx\r\n"
-        f"SettingsRights\tSettingsFile\tFile\t{SETTINGS_RIGHTS}\t\r\n")
-    msibuild(target, "-i", str(tables / "MsiLockPermissionsEx.idt"))
-    # A script's settings survive reinstalls and upgrades: an existing
-    # settings file is never overwritten. The old version is removed only
-    # after the new one is in place, so components both share (the settings
-    # file among them) stay installed throughout.
-    msibuild(target, "-q", "UPDATE Component SET Attributes = 128 WHERE Component = 'Settings'")
-    msibuild(target, "-q", "UPDATE InstallExecuteSequence SET Sequence = 6550 "
-                           "WHERE Action = 'RemoveExistingProducts'")
+
+    def table(name, columns, types, keys, *rows):
+        (tables / f"{name}.idt").write_text("\r\n".join(
+            ["\t".join(columns), "\t".join(types), "\t".join([name] + keys)] + ["\t".join(r) for r in rows]) + "\r\n")
+        msibuild(target, "-i", str(tables / f"{name}.idt"))
+
+    # Users may change the settings file: its rights are set as the installer
+    # creates it.
+    table("MsiLockPermissionsEx", ["MsiLockPermissionsEx", "LockObject", "Table", "SDDL", "Condition"],
+          ["s72", "s72", "s32", "s255", "S255"], ["MsiLockPermissionsEx"],
+          ["SettingsRights", "SettingsFile", "File", SETTINGS_RIGHTS, ""])
+    # The settings file is the scripts' data: an uninstall or an upgrade
+    # leaves it (permanent), and a file that is there already, made by a
+    # script or by an earlier version, is left as it is, rights and all (the
+    # component is installed only where the search finds no file).
+    table("Signature", ["Signature", "FileName", "MinVersion", "MaxVersion", "MinSize", "MaxSize", "MinDate",
+                        "MaxDate", "Languages"], ["s72", "s255", "S20", "S20", "I4", "I4", "I4", "I4", "S255"],
+          ["Signature"], ["ExistingSettings", SETTINGS_FILE, "", "", "", "", "", "", ""])
+    table("DrLocator", ["Signature_", "Parent", "Path", "Depth"], ["s72", "S72", "S255", "I2"],
+          ["Signature_", "Parent", "Path"], ["ExistingSettings", "", "[WindowsFolder]", "0"])
+    table("AppSearch", ["Property", "Signature_"], ["s72", "s72"], ["Property", "Signature_"],
+          ["EXISTING_SETTINGS", "ExistingSettings"])
+    for sequence in ("InstallExecuteSequence", "InstallUISequence"):
+        msibuild(target, "-q", f"INSERT INTO {sequence} (Action, Sequence) VALUES ('AppSearch', 50)")
+    permanent, win64 = 0x10, 0x100
+    msibuild(target, "-q", f"UPDATE Component SET Attributes = {permanent | win64}, "
+                           "Condition = 'NOT EXISTING_SETTINGS' WHERE Component = 'Settings'")
     return target
 
 

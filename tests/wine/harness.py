@@ -106,9 +106,9 @@ class Wine:
             raise RuntimeError(f"{args} failed ({result.returncode}): {result.stdout}{result.stderr}")
         return result
 
-    def start(self, bits, args):
-        return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=self.env,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+    def start(self, bits, args, stdin=None, **extra_env):
+        return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=dict(self.env, **extra_env),
+                                stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 errors="replace")
 
     def prepare(self):
@@ -296,6 +296,10 @@ class ScriptRun:
 
 class Failure(Exception):
     """A case whose expectation did not hold."""
+
+
+class Skipped(Exception):
+    """A case this machine cannot run; the message says why."""
 
 
 def check_script_output(output):
