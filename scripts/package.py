@@ -328,7 +328,7 @@ def build_msi(staging, msi_names, target, version, library_version):
           ["s72", "s72", "s32", "s255", "S255"], ["MsiLockPermissionsEx"],
           ["SettingsRights", "SettingsFile", "File", SETTINGS_RIGHTS, ""])
     # The settings file is the scripts' data: an uninstall or an upgrade
-    # leaves it (permanent), and a file that is there already, made by a
+    # leaves it (permanent) once a script has used it, and a file that is there already, made by a
     # script or by an earlier version, is left as it is, rights and all (the
     # component is installed only where the search finds no file).
     table("Signature", ["Signature", "FileName", "MinVersion", "MaxVersion", "MinSize", "MaxSize", "MinDate",
@@ -340,6 +340,16 @@ def build_msi(staging, msi_names, target, version, library_version):
           ["EXISTING_SETTINGS", "ExistingSettings"])
     for sequence in ("InstallExecuteSequence", "InstallUISequence"):
         msibuild(target, "-q", f"INSERT INTO {sequence} (Action, Sequence) VALUES ('AppSearch', 50)")
+    # A settings file no script has written to goes with an uninstall (not
+    # with the old version's removal in an upgrade).
+    deferred_as_system_ignoring_failure = 34 | 0x400 | 0x800 | 0x40
+    delete_if_empty = (f'"[System64Folder]cmd.exe" /c for %F in ("[WindowsFolder]{SETTINGS_FILE}") '
+                       'do if %~zF==0 del "%~F"')
+    table("CustomAction", ["Action", "Type", "Source", "Target", "ExtendedType"], ["s72", "i2", "S72", "S255", "I4"],
+          ["Action"], ["RemoveUnusedSettings", str(deferred_as_system_ignoring_failure), "WindowsFolder",
+                       delete_if_empty, ""])
+    msibuild(target, "-q", "INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES "
+                           "('RemoveUnusedSettings', 'REMOVE~=\"ALL\" AND NOT UPGRADINGPRODUCTCODE', 3510)")
     permanent, win64 = 0x10, 0x100
     msibuild(target, "-q", f"UPDATE Component SET Attributes = {permanent | win64}, "
                            "Condition = 'NOT EXISTING_SETTINGS' WHERE Component = 'Settings'")

@@ -332,18 +332,18 @@ def products(pkg):
     return versions
 
 
-def expect_uninstalled(pkg, msi):
-    """Removes the MSI and checks that only the settings file stays; answers
-    its text, and deletes it for the next case."""
+def expect_uninstalled(pkg, msi, settings_used):
+    """Removes the MSI and checks that nothing stays but a settings file that
+    a script used; answers its text, and deletes it for the next case."""
     if pkg.msiexec("/x", msi) != 0:
         raise Failure("msiexec /x failed")
     settings = pkg.drive_c / "windows" / package.SETTINGS_FILE
     left = [f for f in installed_files(pkg) if Path(f) != settings.relative_to(pkg.drive_c)]
     left += sorted(pkg.keys()) + products(pkg)
-    if left or not settings.exists():
+    if left or settings.exists() != settings_used:
         raise Failure(f"left behind after msiexec /x: {left}; the settings file stayed: {settings.exists()}")
-    text = settings.read_bytes()
-    settings.unlink()
+    text = settings.read_bytes() if settings_used else b""
+    settings.unlink(missing_ok=True)
     return text
 
 
@@ -378,8 +378,13 @@ def case_msi_install_use_uninstall(pkg):
     if by_package != by_dlls:
         raise Failure(f"only the package wrote {sorted(by_package - by_dlls)}; "
                       f"only the DLLs wrote {sorted(by_dlls - by_package)}")
-    if expect_uninstalled(pkg, msi) != b"":
-        raise Failure("the settings file no script used is not empty")
+    # A repair writes the registration again.
+    pkg.wine.run(64, ["reg", "delete", f"HKLM\\Software\\Classes\\CLSID\\{CLSID}", "/f"])
+    rc = pkg.wine.run(64, ["msiexec", "/i", harness.windows_path(msi), "REINSTALL=ALL", "REINSTALLMODE=omus",
+                           "/qn"], timeout=300).returncode
+    if rc != 0 or pkg.registration() != by_package:
+        raise Failure(f"a repair (exit code {rc}) did not restore {sorted(by_package - pkg.registration())}")
+    expect_uninstalled(pkg, msi, settings_used=False)
     pkg.skip_note("the 32-bit script host and the 32-bit DLL's own registration")
 
 
@@ -400,7 +405,7 @@ def case_msi_upgrade_and_uninstall_keep_settings(pkg):
                            'WScript.Echo "read " & w.GetInfo("fleet", "kept", v) & " " & v')
     if "read 1 yes" not in lines:
         raise Failure(f"the setting after the upgrade: {lines}")
-    if b"kept=yes" not in expect_uninstalled(pkg, newer):
+    if b"kept=yes" not in expect_uninstalled(pkg, newer, settings_used=True):
         raise Failure("the settings file lost its setting at the uninstall")
 
 
