@@ -179,15 +179,15 @@ def stage(build_root, staging, version):
     (staging / "examples").mkdir()
     for script in sorted((ROOT / "examples").glob("*.vbs")):
         (staging / "examples" / script.name).write_bytes(windows_text(script, version))
-    # Where each Markdown page and example lands, relative to each page.
+    # Where each Markdown page and example lands; links are made relative to each page.
     pages = {"docs/reference.md": "docs/reference.html",
              "docs/quickstart-windows.md": "docs/quickstart-windows.html",
              "examples/README.md": "examples/index.html"}
+    packaged = dict(pages, examples="examples/index.html")
+    packaged.update({f"examples/{p.name}": f"examples/{p.name}" for p in (staging / "examples").glob("*.vbs")})
     (staging / "docs").mkdir()
     for source, target in pages.items():
         here = Path(target).parent
-        packaged = dict(pages, examples="examples/index.html")
-        packaged.update({f"examples/{p.name}": f"examples/{p.name}" for p in (staging / "examples").glob("*.vbs")})
         links = {k: os.path.relpath(v, here).replace(os.sep, "/") for k, v in packaged.items()}
         (staging / target).write_bytes(html_page(ROOT / source, links))
     names = sorted(p.relative_to(staging).as_posix() for p in staging.rglob("*") if p.is_file())
@@ -327,10 +327,11 @@ def build_msi(staging, msi_names, target, version, library_version):
     table("MsiLockPermissionsEx", ["MsiLockPermissionsEx", "LockObject", "Table", "SDDL", "Condition"],
           ["s72", "s72", "s32", "s255", "S255"], ["MsiLockPermissionsEx"],
           ["SettingsRights", "SettingsFile", "File", SETTINGS_RIGHTS, ""])
-    # The settings file is the scripts' data: an uninstall or an upgrade
-    # leaves it (permanent) once a script has used it, and a file that is there already, made by a
-    # script or by an earlier version, is left as it is, rights and all (the
-    # component is installed only where the search finds no file).
+    # The settings file is the scripts' data: an upgrade leaves it
+    # (permanent), and so does an uninstall once a script has used it. A file
+    # that is there already, made by a script or by an earlier version, is
+    # left as it is, rights and all: the component is installed only where
+    # the search finds no file.
     table("Signature", ["Signature", "FileName", "MinVersion", "MaxVersion", "MinSize", "MaxSize", "MinDate",
                         "MaxDate", "Languages"], ["s72", "s255", "S20", "S20", "I4", "I4", "I4", "I4", "S255"],
           ["Signature"], ["ExistingSettings", SETTINGS_FILE, "", "", "", "", "", "", ""])
@@ -373,9 +374,8 @@ def build_package(build_root, out_dir, msi_version=None):
     with tempfile.TemporaryDirectory(prefix="brivet-stage-") as work:
         staging = Path(work) / "package"
         names, msi_names = stage(build_root, staging, version)
-        for folder in FOLDER.values():
-            if signing:
-                sign(staging / folder / "brivet.dll", signing)
+        for folder in FOLDER.values() if signing else ():
+            sign(staging / folder / "brivet.dll", signing)
         target = out_dir / f"brivet-{version}.zip"
         with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as zip_file:
             for name in names:

@@ -95,20 +95,15 @@ class Package:
                 view = line.split()[1]
             elif line.startswith("HKEY_"):
                 key = line
-            else:
-                fields = line.split(None, 2)
-                if len(fields) == 3 and fields[1].startswith("REG_"):
-                    found.add((view, key.lower(), fields[0], fields[2]))
+            elif registry_value(line):
+                found.add((view, key.lower()) + registry_value(line))
         return found
 
     def value(self, bits, key, name=None):
         args = ["reg", "query", key, f"/reg:{bits}"] + (["/v", name] if name else ["/ve"])
         result = self.wine.run(64, args)
-        for line in result.stdout.splitlines() if result.returncode == 0 else []:
-            fields = line.split(None, 2)
-            if len(fields) == 3 and fields[1].startswith("REG_"):
-                return fields[2].strip()
-        return None
+        values = [registry_value(l) for l in lines_of(result.stdout)] if result.returncode == 0 else []
+        return next((v[1] for v in values if v), None)
 
     def reset(self):
         """Removes whatever a failed case left registered or installed."""
@@ -117,8 +112,9 @@ class Package:
         for msi in self.msis:
             self.msiexec("/x", msi)
 
-    def msiexec(self, action, msi):
-        return self.wine.run(64, ["msiexec", action, harness.windows_path(msi), "/qn"], timeout=300).returncode
+    def msiexec(self, action, msi, *properties):
+        args = ["msiexec", action, harness.windows_path(msi), *properties, "/qn"]
+        return self.wine.run(64, args, timeout=300).returncode
 
     def script(self, bits, body):
         """Runs a VBScript with the host of that bitness; answers its lines."""
@@ -135,6 +131,12 @@ class Package:
 
 def lines_of(output):
     return [l.strip() for l in output.replace("\r", "").splitlines() if l.strip()]
+
+
+def registry_value(line):
+    """(name, value) from a value line of `reg query`, else None."""
+    fields = line.split(None, 2)
+    return (fields[0], fields[2]) if len(fields) == 3 and fields[1].startswith("REG_") else None
 
 
 def expect_lines(rc, lines, wanted_rc, wanted, what):
@@ -320,16 +322,13 @@ def installed_files(pkg):
 def products(pkg):
     """The display versions of the installed products named Brivet."""
     result = pkg.wine.run(64, ["reg", "query", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "/s"])
-    versions, name = [], None
+    entries = []
     for line in lines_of(result.stdout):
-        fields = line.split(None, 2)
         if line.startswith("HKEY_"):
-            name = None
-        elif len(fields) == 3 and fields[0] == "DisplayName":
-            name = fields[2]
-        elif len(fields) == 3 and fields[0] == "DisplayVersion" and (name or "").startswith("Brivet"):
-            versions.append(fields[2])
-    return versions
+            entries.append({})
+        elif registry_value(line) and entries:
+            entries[-1].update([registry_value(line)])
+    return [e.get("DisplayVersion") for e in entries if e.get("DisplayName", "").startswith("Brivet")]
 
 
 def expect_uninstalled(pkg, msi, settings_used):
@@ -380,8 +379,7 @@ def case_msi_install_use_uninstall(pkg):
                       f"only the DLLs wrote {sorted(by_dlls - by_package)}")
     # A repair writes the registration again.
     pkg.wine.run(64, ["reg", "delete", f"HKLM\\Software\\Classes\\CLSID\\{CLSID}", "/f"])
-    rc = pkg.wine.run(64, ["msiexec", "/i", harness.windows_path(msi), "REINSTALL=ALL", "REINSTALLMODE=omus",
-                           "/qn"], timeout=300).returncode
+    rc = pkg.msiexec("/i", msi, "REINSTALL=ALL", "REINSTALLMODE=omus")
     if rc != 0 or pkg.registration() != by_package:
         raise Failure(f"a repair (exit code {rc}) did not restore {sorted(by_package - pkg.registration())}")
     expect_uninstalled(pkg, msi, settings_used=False)
