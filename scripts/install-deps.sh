@@ -16,7 +16,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth xdotool xclip x11-utils imagemagick
   pulseaudio pulseaudio-utils
-  wixl osslsigncode openssl
+  wixl msitools osslsigncode openssl
 )
 wine32=wine32:i386
 # Where the Wine tests learn why 32-bit Wine is missing.

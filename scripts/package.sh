@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds both DLLs and packs them into dist/brivet-<version>.zip.
+# Builds both DLLs and packs them into dist/brivet-<version>.zip and
+# dist/brivet-<version>-x64.msi, signed when a certificate is given (see
+# scripts/package.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh

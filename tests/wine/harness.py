@@ -107,11 +107,11 @@ class Wine:
             raise RuntimeError(f"{args} failed ({result.returncode}): {result.stdout}{result.stderr}")
         return result
 
-    def start(self, bits, args, cwd=None):
+    def start(self, bits, args, cwd=None, stdin=None, **extra_env):
         """Starts a program; `cwd` (a folder inside the prefix's drive_c, say)
         becomes its current folder, where a chooser opens."""
-        return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=self.env,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+        return subprocess.Popen([self.loader(bits)] + [str(a) for a in args], env=dict(self.env, **extra_env),
+                                stdin=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                                 errors="replace", cwd=cwd)
 
     def prepare(self):
@@ -328,6 +328,10 @@ class ScriptRun:
 
 class Failure(Exception):
     """A case whose expectation did not hold."""
+
+
+class Skipped(Exception):
+    """A case this machine cannot run; the message says why."""
 
 
 def check_script_output(output):

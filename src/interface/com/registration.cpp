@@ -89,7 +89,8 @@ HRESULT Register(HKEY root, const std::wstring& base) {
   const std::wstring clsid = GuidText(CLSID_Window);
   const std::wstring iid = GuidText(IID__Window);
   const std::wstring libid = GuidText(LIBID_Brivet);
-  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+  // With its trailing backslash, as the installer package spells a folder.
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
 
   const struct {
     std::wstring key;
