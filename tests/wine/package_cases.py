@@ -164,10 +164,10 @@ def case_zip_layout(pkg):
         script = archive.read("register.cmd")
         readme = archive.read("README.txt").decode("cp1252")
         pages = {n: archive.read(n).decode("utf-8") for n in names if n.endswith(".html")}
-    examples = {f"examples/{p.name}" for p in (ROOT / "examples").glob("*.vbs")}
+    examples = {f"examples/{p.name}" for p in (ROOT / "examples").iterdir() if p.suffix in (".vbs", ".js", ".gif")}
     wanted = {"x64/brivet.dll", "x86/brivet.dll", "register.cmd", "unregister.cmd", "README.txt",
               "LICENSE.txt", "docs/reference.html", "docs/quickstart-windows.html",
-              "examples/index.html"} | examples
+              "docs/troubleshooting.html", "examples/index.html"} | examples
     wanted |= {"CHANGELOG.txt"} if (ROOT / "CHANGELOG.md").exists() else set()
     if names != wanted:
         raise Failure(f"extra {sorted(names - wanted)}, missing {sorted(wanted - names)}")
