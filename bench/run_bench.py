@@ -112,7 +112,7 @@ def main():
                 # The dialog figures are the noisiest (the screen, two processes
                 # and the X server in each): more rounds.
                 figures["dialog"] = dialog_bench.run(ctx, 2 if smoke else 15,
-                                                     list_bench.SIZES[-1])
+                                                     list_bench.SIZES[-1], 2 if smoke else 7)
                 print(f"win{bits} dialog:", {k: round(v["painted"]["median"] * 1000, 1) for k, v in
                                               figures["dialog"].items()}, flush=True)
         finally:
