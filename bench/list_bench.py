@@ -70,7 +70,7 @@ def script(template, n):
     return template.replace("{text}", text).replace("{n}", str(n)).replace("{title}", TITLE)
 
 
-def select_last_and_close(ctx, probe, keys):
+def select_last_and_close(probe, keys):
     """The user's part: picks the last entry (End in the list) and presses the button."""
     window = probe.ready(TITLE)
     window = probe.rects(TITLE) if window else None
@@ -92,7 +92,7 @@ def run(ctx, rounds, sizes=SIZES):
                                     script(LOAD, n))
             try:
                 session.expect("M E get", timeout=600)
-                select_last_and_close(ctx, probe, keys)
+                select_last_and_close(probe, keys)
                 session.finish(timeout=600)
             finally:
                 if session.process.poll() is None:
