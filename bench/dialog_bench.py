@@ -1,6 +1,8 @@
 """Dialog round trips timed on the screen: from the script's mark before
 `Show` (or the host's MsgBox) to the dialog fully painted, and from a real
-click on its button to the mark after the call returned."""
+click on its button to the mark after the call returned. Warm rounds take
+turns in one host process; the first `Show` of a run is timed in fresh host
+processes."""
 
 import subprocess
 import time
@@ -49,6 +51,24 @@ Next
 Set w = Nothing
 """
 
+# The plain dialog of the "dialog" rounds, shown once in a fresh host process.
+FIRST_SHOW = f"""
+Dim w
+Set w = CreateObject("Brivet.Window")
+CheckError "create"
+WaitGo "show"
+w.Title = "{TITLE}"
+w.Caption = "{MESSAGE}"
+w.ShowButtons = 1
+w.Button1Caption = "OK"
+w.ClearList
+CheckError "set up"
+Mark "SHOW"
+w.Show
+Mark "BACK"
+CheckError "show"
+"""
+
 # What each kind of round shows: the window's title and its button.
 KINDS = {
     "dialog": (TITLE, "OK"),
@@ -68,7 +88,32 @@ def locate(ctx, title, caption):
     return tuple(fields["window"]), tuple(fields["button"])
 
 
-def run(ctx, rounds, list_entries):
+def first_show(ctx, processes, found):
+    """The first `Show` in fresh host processes, against the look the warm
+    rounds learned."""
+    rect, button, reference = found
+    painted, clicked = [], []
+    for _ in range(processes):
+        session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "first-show", FIRST_SHOW)
+        try:
+            ctx.screen.move(*button)
+            session.go("show")
+            shown = session.expect("M SHOW")
+            seen = ctx.screen.wait_until(rect, lambda pixels: pixels == reference, 30)
+            if seen is None:
+                raise RuntimeError("the first Show never looked as the warm rounds did")
+            painted.append(seen - shown)
+            pressed = ctx.screen.click()
+            clicked.append(session.expect("M BACK") - pressed)
+            session.finish()
+        finally:
+            if session.process.poll() is None:
+                session.process.kill()
+        ctx.screen.wait_until(rect, lambda pixels: pixels != reference, 30)
+    return {"painted": summary(painted), "clicked": summary(clicked)}
+
+
+def run(ctx, rounds, list_entries, cold_processes):
     body = (SCRIPT.replace("{entries}", str(list_entries)).replace("{rounds}", str(rounds))
             .replace("{kinds}", ", ".join(f'"{k}"' for k in KINDS)))
     session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "dialog", body)
@@ -109,4 +154,6 @@ def run(ctx, rounds, list_entries):
     finally:
         if session.process.poll() is None:
             session.process.kill()
-    return {kind: {"painted": summary(painted[kind]), "clicked": summary(clicked[kind])} for kind in KINDS}
+    figures = {kind: {"painted": summary(painted[kind]), "clicked": summary(clicked[kind])} for kind in KINDS}
+    figures["first"] = first_show(ctx, cold_processes, found["dialog"])
+    return figures

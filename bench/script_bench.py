@@ -1,6 +1,6 @@
-"""Script-side costs, each timed between marks in one host process:
-late-bound dispatch against the host's dictionary, the list at three
-sizes, and object creation cold and warm."""
+"""Script-side costs timed between marks: late-bound dispatch against the
+host's dictionary (warm, one host process) and object creation, the first
+in fresh host processes (cold) and repeated (warm)."""
 
 from session import ScriptSession, summary
 
@@ -66,47 +66,6 @@ def dispatch(ctx, rounds, calls):
         figures[shape] = {"brivet": summary(ours), "dictionary": summary(theirs), "ratio": summary(ratios)}
     figures["loop"] = summary([e / calls for e in empty])
     return figures
-
-
-# The lists are built through the list itself (the host has no Join), then
-# each size is loaded into the emptied list and read back, many times.
-SCALE = """
-Dim w, i, n, rep, sizes, texts(2), got
-Set w = CreateObject("Brivet.Window")
-CheckError "create"
-sizes = Array({sizes})
-For n = 0 To 2
-  For i = 1 To sizes(n)
-    w.AddToList "entry " & i
-  Next
-  texts(n) = w.GetList
-  w.ClearList
-Next
-CheckError "build the lists"
-For rep = 1 To {reps}
-  For n = 0 To 2
-    Mark "B load " & sizes(n)
-    w.LoadList texts(n)
-    Mark "E load " & sizes(n)
-    Mark "B get " & sizes(n)
-    got = w.GetList
-    Mark "E get " & sizes(n)
-    If Len(got) <> Len(texts(n)) Then WScript.Echo "ERROR list of " & sizes(n) & " read back as " & Len(got) & " characters"
-    w.ClearList
-  Next
-Next
-CheckError "lists"
-"""
-
-SIZES = (1000, 8000, 32000)
-
-
-def scale(ctx, reps):
-    body = SCALE.replace("{sizes}", ", ".join(map(str, SIZES))).replace("{reps}", str(reps))
-    session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "scale", body)
-    session.finish(timeout=1800)
-    blocks = session.intervals()
-    return {op: {n: summary([t / n for t in blocks[f"{op} {n}"]]) for n in SIZES} for op in ("load", "get")}
 
 
 STARTUP = """

@@ -111,7 +111,8 @@ class ScriptSession:
 
 
 def summary(values):
-    """Median and spread (the interquartile range, and the extremes)."""
+    """Median and spread (the interquartile range, and the extremes), and
+    the first round: a cost kept for later rounds shows there."""
     ordered = sorted(values)
     if len(ordered) >= 4:
         q = statistics.quantiles(ordered, n=4)
@@ -119,4 +120,4 @@ def summary(values):
     else:
         quartiles = (ordered[0], ordered[-1])
     return {"median": statistics.median(ordered), "q1": quartiles[0], "q3": quartiles[1],
-            "min": ordered[0], "max": ordered[-1], "n": len(ordered)}
+            "min": ordered[0], "max": ordered[-1], "first": values[0], "n": len(ordered)}

@@ -126,10 +126,7 @@ void HeadlessForm::SetSelLength(ControlId c, int32_t length) {
   state.sel_length = std::min(length, static_cast<int32_t>(state.text.size()) - state.sel_start);
 }
 
-void HeadlessForm::AddItem(const Text& entry) {
-  if (entries_.size() >= form::kMaxListEntries) throw Error(Fault::OutOfMemory);
-  entries_.emplace_back(UpToNul(entry));
-}
+void HeadlessForm::AddItem(const Text& entry) { entries_.Append(entry); }
 
 void HeadlessForm::AddItems(std::span<const Text> entries) {
   ++list_batches;
@@ -137,19 +134,14 @@ void HeadlessForm::AddItems(std::span<const Text> entries) {
 }
 
 void HeadlessForm::ClearList() {
-  entries_.clear();
+  entries_.Clear();
   list_index_ = -1;
 }
 
-Text HeadlessForm::ListEntry(int16_t index) const {
-  if (index < 0 || static_cast<size_t>(index) >= entries_.size())
-    throw Error::InvalidCall();
-  return entries_[static_cast<size_t>(index)];
-}
+Text HeadlessForm::ListEntry(int16_t index) const { return entries_.At(index); }
 
 void HeadlessForm::RemoveItem(int16_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= entries_.size()) throw Error::InvalidCall();
-  entries_.erase(entries_.begin() + index);
+  entries_.Remove(index);
   if (list_index_ == index) list_index_ = -1;
   else if (list_index_ > index) --list_index_;
 }

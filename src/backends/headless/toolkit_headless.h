@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "form/list_entries.h"
 #include "form/toolkit.h"
 
 namespace brivet::headless {
@@ -126,7 +127,7 @@ class HeadlessForm final : public form::FormWindow {
   void AddItem(const Text& entry) override;
   void AddItems(std::span<const Text> entries) override;
   void ClearList() override;
-  int16_t ListCount() const override { return static_cast<int16_t>(entries_.size()); }
+  int16_t ListCount() const override { return entries_.Count(); }
   Text ListEntry(int16_t index) const override;
   int16_t ListIndex() const override { return list_index_; }
   void RemoveItem(int16_t index) override;
@@ -138,7 +139,7 @@ class HeadlessForm final : public form::FormWindow {
   const ControlState& control(form::ControlId c) const { return at(c); }
   const Text& title() const { return title_; }
   int32_t back_color() const { return back_color_; }
-  const std::vector<Text>& entries() const { return entries_; }
+  const std::vector<Text>& entries() const { return entries_.all(); }
   void SelectEntry(int16_t index) { list_index_ = index; }
   // Whether the control is on screen: its own setting and its container's.
   bool Shown(form::ControlId c) const;
@@ -162,7 +163,7 @@ class HeadlessForm final : public form::FormWindow {
   HeadlessToolkit& toolkit_;
   form::FormEventSink& sink_;
   std::array<ControlState, form::kControlCount> controls_;
-  std::vector<Text> entries_;
+  form::ListEntries entries_;
   int16_t list_index_ = -1;
   bool visible_ = false;
   Text title_ = form::kDesignCaption;

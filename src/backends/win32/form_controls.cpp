@@ -170,14 +170,11 @@ HWND Win32FormWindow::TextBox(ControlId c) const {
 
 void Win32FormWindow::AddItem(const Text& entry) {
   // The list box itself holds more; counts and positions here are 16-bit.
-  if (list_entries_.size() >= static_cast<size_t>(form::kMaxListEntries)) throw Error(Fault::OutOfMemory);
-  const wchar_t* wide = Wide(entry);
-  list_entries_.reserve(list_entries_.size() + 1);  // no failure once the list box took it
-  const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide));
+  Text kept(UpToNul(entry));  // what the list box keeps of it
+  list_entries_.MakeRoomForOne();  // no failure once the list box took it
+  const LRESULT r = SendMessageW(List(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(entry)));
   if (r == LB_ERR || r == LB_ERRSPACE) throw Error(Fault::OutOfMemory);
-  // The list box keeps the text up to its first NUL, at the position it answers.
-  const size_t at = std::min(static_cast<size_t>(r), list_entries_.size());
-  list_entries_.insert(list_entries_.begin() + static_cast<ptrdiff_t>(at), Text(UpToNul(entry)));
+  list_entries_.Insert(static_cast<size_t>(r), std::move(kept));
 }
 
 void Win32FormWindow::AddItems(std::span<const Text> entries) {
@@ -200,15 +197,12 @@ void Win32FormWindow::AddItems(std::span<const Text> entries) {
 
 void Win32FormWindow::ClearList() {
   SendMessageW(List(), LB_RESETCONTENT, 0, 0);
-  list_entries_.clear();
+  list_entries_.Clear();
 }
 
-int16_t Win32FormWindow::ListCount() const { return static_cast<int16_t>(list_entries_.size()); }
+int16_t Win32FormWindow::ListCount() const { return list_entries_.Count(); }
 
-Text Win32FormWindow::ListEntry(int16_t index) const {
-  if (index < 0 || static_cast<size_t>(index) >= list_entries_.size()) throw Error::InvalidCall();
-  return list_entries_[static_cast<size_t>(index)];
-}
+Text Win32FormWindow::ListEntry(int16_t index) const { return list_entries_.At(index); }
 
 int16_t Win32FormWindow::ListIndex() const {
   const LRESULT i = SendMessageW(List(), LB_GETCURSEL, 0, 0);
@@ -216,10 +210,9 @@ int16_t Win32FormWindow::ListIndex() const {
 }
 
 void Win32FormWindow::RemoveItem(int16_t index) {
-  if (index < 0 || static_cast<size_t>(index) >= list_entries_.size() ||
-      SendMessageW(List(), LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR)
-    throw Error::InvalidCall();
-  list_entries_.erase(list_entries_.begin() + index);
+  list_entries_.At(index);  // refuses a position with no entry first
+  if (SendMessageW(List(), LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR) throw Error::InvalidCall();
+  list_entries_.Remove(index);
 }
 
 // ---------------------------------------------------------------------------

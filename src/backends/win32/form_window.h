@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "form/list_entries.h"
 #include "form/toolkit.h"
 #include "accessible_win32.h"
 #include "handles.h"
@@ -188,7 +189,7 @@ class Win32FormWindow final : public form::FormWindow {
   // The list box's entries as it holds them, kept beside it: reading a long
   // list back costs two messages an entry otherwise. Only this class changes
   // the list box's entries.
-  std::vector<Text> list_entries_;
+  form::ListEntries list_entries_;
   SIZE last_size_{};           // outer size that was last reported
   HWND saved_focus_ = nullptr;  // focus while the form was inactive
   bool shown_once_ = false;

@@ -40,7 +40,7 @@ struct MemberShape {
   unsigned optional;  // trailing optional parameters (ShowTextBox: the two sizes)
   bool writes_args;
   bool shows_window;
-  Texts texts;  // settings: never a storable long text; the multi-line box's text: short
+  Texts texts;  // settings: never a storable long text; the text boxes' texts: short
 };
 
 constexpr MemberShape kMembers[] = {
@@ -51,8 +51,8 @@ constexpr MemberShape kMembers[] = {
     {0x6803000E, Put, 4, 2, true, false, Texts::Any},         // ShowTextBox: sizes written back
     {0x6803000D, Put, 1, 0, false, false, Texts::Any},
     {0x6803000C, Put, 1, 0, false, false, Texts::Any},
-    {0x6803000B, Put, 1, 0, false, false, Texts::Short},
-    {0x6803000A, Put, 1, 0, false, false, Texts::Any},
+    {0x6803000B, Put, 1, 0, false, false, Texts::Short},      // Text1Text
+    {0x6803000A, Put, 1, 0, false, false, Texts::Short},      // Text2Text
     {0x68030009, Put, 1, 0, false, false, Texts::Any},
     {0x68030008, Put, 1, 0, false, false, Texts::Any},
     {0x60030012, Method, 2, 0, false, false, Texts::Any},     // Text1Select
@@ -69,7 +69,7 @@ constexpr MemberShape kMembers[] = {
     {0x60030017, Method, 0, 0, false, false, Texts::Any},     // Reset
     {0x60030018, Method, 0, 0, false, false, Texts::Any},
     {0x60030019, Method, 0, 0, false, false, Texts::Any},
-    {0x6003001A, Method, 1, 0, false, false, Texts::Any},     // LoadList
+    {0x6003001A, Method, 1, 0, false, false, Texts::List},    // LoadList
     {0x6003001B, Method, 0, 0, false, false, Texts::Any},
     {0x6003001C, Method, 1, 0, false, false, Texts::Any},     // AddToList
     {0x6003001D, Method, 0, 0, false, false, Texts::Any},

@@ -87,6 +87,12 @@ class ValuePool {
     long_text_ = texts_.size() - 2;
     // Beyond the random range: the longest text a word-wrapping box takes.
     texts_.push_back(std::wstring(4096, L'w'));
+    // List texts up to a full list and one piece beyond, which adds nothing.
+    for (const unsigned pieces : {2u, 1000u, 32767u, 32768u, 32769u}) {
+      std::wstring list;
+      for (unsigned i = 1; i <= pieces; ++i) list += (i > 1 ? L"," : L"") + std::to_wstring(i);
+      list_texts_.push_back(std::move(list));
+    }
 
     VARIANT v;
     VariantInit(&v);
@@ -116,6 +122,10 @@ class ValuePool {
   size_t wrapping_text() const { return texts_.size() - 1; }
   BSTR Text(size_t i) const { return SysAllocStringLen(texts_[i].data(), static_cast<UINT>(texts_[i].size())); }
   size_t long_text() const { return long_text_; }
+  size_t list_text_count() const { return list_texts_.size(); }
+  BSTR ListText(size_t i) const {
+    return SysAllocStringLen(list_texts_[i].data(), static_cast<UINT>(list_texts_[i].size()));
+  }
 
   size_t object_count() const { return objects_.size(); }
   IDispatch* Object(size_t i) const {
@@ -137,6 +147,7 @@ class ValuePool {
 
  private:
   std::vector<std::wstring> texts_;
+  std::vector<std::wstring> list_texts_;  // comma-separated, up to 32,769 pieces
   size_t long_text_ = 0;
   std::vector<FuzzObject*> objects_;
   mutable std::vector<ULONG> baseline_;
@@ -221,9 +232,10 @@ inline constexpr VARTYPE kValueTypes[] = {VT_EMPTY, VT_NULL,    VT_I1,   VT_UI1,
                                           VT_BSTR,  VT_ERROR,   VT_DISPATCH, VT_UNKNOWN, VT_ARRAY};
 
 // Which long texts an argument may carry: any; only the one with a line
-// break, which the settings file refuses to store; or none past the length
-// a word-wrapping box lays out in reasonable time under Wine.
-enum class Texts { Any, Unstorable, Short };
+// break, which the settings file refuses to store; none past the length an
+// edit control takes in reasonable time under Wine; or any, and now and
+// then a list text of many pieces.
+enum class Texts { Any, Unstorable, Short, List };
 
 // Fills `out` with a value of a random type.
 inline void FuzzValue(Random& r, const ValuePool& pool, VARIANT* out, Texts texts) {
@@ -280,7 +292,10 @@ inline void FuzzValue(Random& r, const ValuePool& pool, VARIANT* out, Texts text
       if (texts == Texts::Unstorable && i == pool.long_text()) i = pool.long_text() + 1;
       if (texts == Texts::Short && i >= pool.long_text()) i = pool.wrapping_text();
       V_VT(out) = VT_BSTR;
-      V_BSTR(out) = r.Chance(40) ? nullptr : pool.Text(i);  // a null text is the empty text
+      if (texts == Texts::List && r.Chance(8))
+        V_BSTR(out) = pool.ListText(r.Below(static_cast<uint32_t>(pool.list_text_count())));
+      else
+        V_BSTR(out) = r.Chance(40) ? nullptr : pool.Text(i);  // a null text is the empty text
       break;
     }
     case VT_ERROR:
