@@ -3,6 +3,7 @@
 // their wide-character forms.
 #pragma once
 
+#include "handles.h"
 #include "services/system_services.h"
 
 namespace brivet::win32 {
@@ -13,6 +14,10 @@ class Win32Choosers final : public services::Choosers {
   std::optional<Text> SaveFile(const FileRequest& request) override;
   std::optional<Text> BrowseFolder(const std::optional<Text>& title) override;
   std::optional<int32_t> PickColor() override;
+
+ private:
+  SystemLibrary comdlg32_{L"comdlg32.dll"};
+  SystemLibrary shell32_{L"shell32.dll"};
 };
 
 // The profile functions keep a file in the code page it was created in; the
