@@ -191,6 +191,18 @@ inline std::u16string FromWide(const wchar_t* p, size_t n) {
   throw Error::Toolkit(std::string(what) + " failed (error " + std::to_string(GetLastError()) + ")");
 }
 
+// A lock for the module's few shared records (std::lock_guard takes it). It
+// needs no handle and no set-up or teardown, so it is safe at any point of
+// the module's life, the loader's callbacks included.
+class SlimLock {
+ public:
+  void lock() noexcept { AcquireSRWLockExclusive(&lock_); }
+  void unlock() noexcept { ReleaseSRWLockExclusive(&lock_); }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
 // A system library loaded at the first call of one of its functions, each
 // bound by name then, and freed with its owner. Not imported: a library
 // imported with this module starts up under the loader lock while this
@@ -203,16 +215,21 @@ class SystemLibrary {
 
   template <typename Function>
   Function Bind(const char* function) {
-    std::call_once(loading_, [this] { module_.reset(LoadLibraryW(name_)); });
-    if (!module_) throw Error::Toolkit("the system library of " + std::string(function) + " did not load");
-    const FARPROC address = GetProcAddress(module_.get(), function);
+    HMODULE module;
+    {
+      std::lock_guard<SlimLock> lock(loading_);
+      if (!module_) module_.reset(LoadLibraryW(name_));
+      module = module_.get();
+    }
+    if (!module) ThrowLastError("LoadLibrary");
+    const FARPROC address = GetProcAddress(module, function);
     if (!address) ThrowLastError(function);
     return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
   }
 
  private:
   const wchar_t* name_;
-  std::once_flag loading_;
+  SlimLock loading_;
   UniqueLibrary module_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/error.h"
 #include "file_system_win32.h"
+#include "handles.h"
 #include "platform.h"
 #include "services_win32.h"
 #include "toolkit_win32.h"
@@ -15,21 +16,10 @@ namespace brivet::win32 {
 
 namespace {
 
-class ExclusiveLock {
- public:
-  explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-  ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-  ExclusiveLock(const ExclusiveLock&) = delete;
-  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-
- private:
-  SRWLOCK& lock_;
-};
-
 // Each thread's value in a slot of the system's thread storage. The module's
 // thread-detach hook runs under the loader lock after the C++ runtime has
 // dropped the thread's own storage: a system slot can still be read there,
-// and neither it nor the slim lock allocates or waits on another thread.
+// and neither it nor its lock allocates or waits on another thread.
 // The store lists what it holds, so that an unload disposes of the values
 // of threads that outlive the module.
 class Win32ThreadStore final : public ThreadStore {
@@ -54,7 +44,7 @@ class Win32ThreadStore final : public ThreadStore {
   void Set(void* value, End end) override {
     if (!usable()) throw Error::Toolkit("no thread storage slot is free");
     {
-      ExclusiveLock lock(guard_);
+      std::lock_guard<SlimLock> lock(guard_);
       values_.push_back(value);
       end_ = end;
     }
@@ -67,7 +57,7 @@ class Win32ThreadStore final : public ThreadStore {
     TlsSetValue(index_, nullptr);
     End end;
     {
-      ExclusiveLock lock(guard_);
+      std::lock_guard<SlimLock> lock(guard_);
       std::erase(values_, value);
       end = end_;
     }
@@ -78,7 +68,7 @@ class Win32ThreadStore final : public ThreadStore {
     std::vector<void*> left;
     End end;
     {
-      ExclusiveLock lock(guard_);
+      std::lock_guard<SlimLock> lock(guard_);
       left.swap(values_);
       end = end_;
     }
@@ -87,7 +77,7 @@ class Win32ThreadStore final : public ThreadStore {
 
  private:
   DWORD index_;
-  SRWLOCK guard_ = SRWLOCK_INIT;
+  SlimLock guard_;
   std::vector<void*> values_;
   End end_ = nullptr;
 };
@@ -102,7 +92,7 @@ struct Win32Services {
   Win32Sound sound;
 };
 
-std::mutex g_guard;
+SlimLock g_guard;
 std::unique_ptr<Win32Services> g_services;
 // For the module's whole load: a thread may end while no platform is
 // installed, and its value must still be found.
@@ -116,7 +106,7 @@ void Remove() noexcept {
 }  // namespace
 
 void InstallWin32Platform(HINSTANCE module) {
-  std::lock_guard<std::mutex> lock(g_guard);
+  std::lock_guard<SlimLock> lock(g_guard);
   if (g_services) return;
   if (!g_thread_store.usable()) throw Error::Toolkit("no thread storage slot is free");
   auto made = std::make_unique<Win32Services>();
@@ -133,7 +123,7 @@ void InstallWin32Platform(HINSTANCE module) {
 }
 
 bool ReleaseWin32PlatformUnless(bool (*in_use)() noexcept) {
-  std::lock_guard<std::mutex> lock(g_guard);
+  std::lock_guard<SlimLock> lock(g_guard);
   if (in_use()) return false;
   Remove();
   return true;
@@ -141,7 +131,7 @@ bool ReleaseWin32PlatformUnless(bool (*in_use)() noexcept) {
 
 void ShutdownWin32Platform() noexcept {
   g_thread_store.EndAll();
-  std::lock_guard<std::mutex> lock(g_guard);
+  std::lock_guard<SlimLock> lock(g_guard);
   Remove();
 }
 

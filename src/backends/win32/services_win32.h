@@ -33,6 +33,10 @@ class Win32Profile final : public services::Profile {
 class Win32Sound final : public services::Sound {
  public:
   void PlaySync(const Text& path) override;
+
+ private:
+  // winmm starts msacm32, which keeps registry keys open past its unload.
+  SystemLibrary winmm_{L"winmm.dll"};
 };
 
 }  // namespace brivet::win32

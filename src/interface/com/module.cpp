@@ -61,12 +61,12 @@ bool ModuleInUse() noexcept {
 }
 
 namespace {
-std::mutex g_type_info_guard;
+SlimLock g_type_info_guard;
 ComPtr<ITypeInfo> g_type_info;
 }  // namespace
 
 HRESULT WindowTypeInfo(ITypeInfo** info) {
-  std::lock_guard<std::mutex> lock(g_type_info_guard);
+  std::lock_guard<SlimLock> lock(g_type_info_guard);
   if (!g_type_info) {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
@@ -113,7 +113,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 // are released here, outside the loader lock, before the answer.
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   if (!brivet::win32::ReleaseWin32PlatformUnless(ModuleInUse)) return S_FALSE;
-  std::lock_guard<std::mutex> lock(g_type_info_guard);
+  std::lock_guard<SlimLock> lock(g_type_info_guard);
   g_type_info.Reset();
   return S_OK;
 }
