@@ -86,6 +86,14 @@ HRESULT WindowTypeInfo(ITypeInfo** info) {
 
 using namespace brivet::com;
 
+#if defined(__GLIBCXX__)
+// Frees the emergency pool for exceptions that the statically linked C++
+// runtime allocates at load (some 70 KiB) and otherwise keeps after an unload.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+#endif
+
 // Under the loader lock: nothing here may wait for another thread or load a
 // library. A thread's end disposes of its dialog state (memory, and the
 // hidden window of a persisted form); an unload finds the platform already
@@ -97,6 +105,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     brivet::win32::EndWin32Thread();
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     brivet::win32::ShutdownWin32Platform();
+#if defined(__GLIBCXX__)
+    __gnu_cxx::__freeres();
+#endif
   }
   return TRUE;
 }
