@@ -169,6 +169,11 @@ void RunSet(int round, int set, int count, bool main_object) {
   }
   std::printf("%s\n", shown.c_str());
   std::fflush(stdout);
+  const HMODULE library = GetModuleHandleW(L"brivet.dll");
+  WNDCLASSEXW form_class{};
+  form_class.cbSize = sizeof form_class;
+  if (!GetClassInfoExW(library, L"BrivetForm", &form_class))
+    Fail(Narrow(workers.back().title) + ": the form's window class is not found while it is on screen");
 
   for (int i = count - 1; i >= 0; --i) {
     Worker& w = workers[static_cast<size_t>(i)];
@@ -184,9 +189,10 @@ void RunSet(int round, int set, int count, bool main_object) {
   }
   if (held) held->Release();
   CoFreeUnusedLibrariesEx(0, 0);
-  if (GetModuleHandleW(L"brivet.dll"))
-    Fail("round " + std::to_string(round) + " set " + std::to_string(set) +
-         ": the library is still loaded once nothing of it is in use");
+  const std::string where = "round " + std::to_string(round) + " set " + std::to_string(set);
+  if (GetModuleHandleW(L"brivet.dll")) Fail(where + ": the library is still loaded once nothing of it is in use");
+  if (GetClassInfoExW(library, L"BrivetForm", &form_class))
+    Fail(where + ": the form's window class outlived the library");
 }
 
 // Wine keeps the drawing contexts it lends to windows (a DC and its region
