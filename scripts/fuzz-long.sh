@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The long robustness runs under Wine, in each bitness the machine runs:
-# the dispatch fuzzer with 1,000,000 calls and the soak with 10,000 cycles.
+# the dispatch fuzzer with 1,000,000 calls, the soak with 10,000 cycles and
+# twenty rounds of the thread host.
 # BRIVET_FUZZ_SEED=<seed> replays a fuzz run. Builds the Windows presets first.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -23,5 +23,6 @@ services::FileSystemFactory& CurrentFileSystem() { return Slot(g_platform.file_s
 services::Choosers& CurrentChoosers() { return Slot(g_platform.choosers, "chooser service"); }
 services::Profile& CurrentProfile() { return Slot(g_platform.profile, "settings profile"); }
 services::Sound& CurrentSound() { return Slot(g_platform.sound, "sound service"); }
+ThreadStore& CurrentThreadStore() { return Slot(g_platform.thread_store, "thread store"); }
 
 }  // namespace brivet

@@ -5,14 +5,19 @@
 namespace brivet::form {
 
 namespace {
+std::atomic<long> g_live_forms{0};
 std::atomic<long> g_live_windows{0};
 }
 
+long Fbox::LiveForms() noexcept { return g_live_forms.load(); }
 long Fbox::LiveWindows() noexcept { return g_live_windows.load(); }
 
-Fbox::Fbox(Toolkit& toolkit, FboxHandlers& handlers) : toolkit_(toolkit), handlers_(handlers) {}
+Fbox::Fbox(Toolkit& toolkit, FboxHandlers& handlers) : toolkit_(toolkit), handlers_(handlers) {
+  ++g_live_forms;
+}
 
 Fbox::~Fbox() {
+  --g_live_forms;
   const long windows = (window_ ? 1 : 0) + (retired_ ? 1 : 0);
   window_.reset();
   retired_.reset();

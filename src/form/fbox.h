@@ -53,8 +53,10 @@ class Fbox final : private FormEventSink {
 
   bool first_resize = false;
 
-  // Windows of form instances alive in the process; while there are any the
-  // module holding their window procedures must stay loaded.
+  // Form instances and their windows alive in the process, on any thread;
+  // while there are any, the module holding their handlers and window
+  // procedures must stay loaded.
+  static long LiveForms() noexcept;
   static long LiveWindows() noexcept;
 
  private:

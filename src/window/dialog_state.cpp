@@ -6,12 +6,19 @@
 namespace brivet::window {
 
 namespace {
-thread_local std::unique_ptr<DialogState> t_state;
-}
+// The record goes with its thread, or with the module if that goes first.
+void EndOfThread(void* state) noexcept { delete static_cast<DialogState*>(state); }
+}  // namespace
 
+// Kept by the platform, not in a thread_local: the C++ runtime's thread-exit
+// destructors pin a library until the thread ends and then unload it from
+// inside its own thread-exit callback, under the loader lock.
 DialogState& ThreadState() {
-  if (!t_state) t_state = std::make_unique<DialogState>();
-  return *t_state;
+  ThreadStore& store = CurrentThreadStore();
+  if (void* kept = store.Get()) return *static_cast<DialogState*>(kept);
+  auto made = std::make_unique<DialogState>();
+  store.Set(made.get(), EndOfThread);
+  return *made.release();
 }
 
 form::Fbox& ThreadForm() {

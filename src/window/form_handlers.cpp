@@ -42,12 +42,14 @@ class ThreadFormHandlers final : public form::FboxHandlers {
   }
 };
 
+// Stateless: the state is per thread. Made when the module loads, not on
+// first use, which would take the runtime's lock for local statics: on some
+// runtimes that lock, or the thread record it makes, outlives an unload.
+ThreadFormHandlers g_handlers;
+
 }  // namespace
 
-form::FboxHandlers& ThreadHandlers() {
-  static ThreadFormHandlers handlers;  // stateless: the state is per thread
-  return handlers;
-}
+form::FboxHandlers& ThreadHandlers() { return g_handlers; }
 
 void IdleHandler(DialogState& state, form::Fbox& form) noexcept {
   // Only the outermost display knows that no retired form is on the stack

@@ -264,6 +264,20 @@ TEST(DialogLifecycle, PersistedFormOutlivesTheLastObject) {
   });
 }
 
+// What a thread leaves behind goes when it ends, so the library can go too.
+TEST(DialogLifecycle, PersistedFormGoesWithItsThread) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window w;
+    host.Put(w, u"Persist", Variant::Bool(true));
+    host.Put(w, u"ShowButtons", Variant::I4(1));
+    host.Queue(UserAction::Press(0));
+    host.Call(w, u"Show");
+  });
+  EXPECT_EQ(form::Fbox::LiveForms(), 0);
+  EXPECT_EQ(form::Fbox::LiveWindows(), 0);
+}
+
 TEST(DialogLifecycle, ResetFormFallsBackToAFreshFormWhenHidingFails) {
   OnFreshThread([] {
     ScriptHost host;

@@ -1,11 +1,15 @@
-"""Robustness under Wine: the dispatch fuzzer and the soak, in each bitness.
+"""Robustness under Wine: the dispatch fuzzer, the soak and a host with
+apartment threads of its own, in each bitness.
 
 The suite runs a short pass of each; scripts/fuzz-long.sh sets
-BRIVET_ROBUSTNESS=long for the full runs (1,000,000 calls, 10,000 cycles).
+BRIVET_ROBUSTNESS=long for the full runs (1,000,000 calls, 10,000 cycles,
+twenty rounds of threads).
 BRIVET_FUZZ_SEED replays a fuzz run; without it the seed is fresh and printed."""
 
 import os
+import queue
 import re
+import threading
 import time
 
 import harness
@@ -13,6 +17,7 @@ import harness
 LONG = os.environ.get("BRIVET_ROBUSTNESS") == "long"
 FUZZ_CALLS = 1_000_000 if LONG else 30_000
 SOAK_CYCLES = 10_000 if LONG else 300
+THREAD_ROUNDS = 20 if LONG else 2
 
 
 def run_robustness_program(ctx, name, *args, timeout):
@@ -40,4 +45,62 @@ def case_robustness_soak(ctx):
     run_robustness_program(ctx, "soak", SOAK_CYCLES, timeout=14400 if LONG else 900)
 
 
-CASES = [case_robustness_dispatch_fuzz, case_robustness_soak]
+def case_robustness_apartment_threads(ctx):
+    """Sets of 1, 2 and 8 apartment threads, with and without an object on the
+    host's main thread, each thread's dialog on screen at once, closed by the
+    close box in reverse order; every thread ends, the library unloads and
+    loads again for the next set, and the process's figures stay flat."""
+    exe = ctx.build / "tests/wine/com/apartment_threads.exe"
+    if not exe.exists():
+        raise harness.Failure("apartment_threads.exe was not built")
+    started = time.time()
+    process = ctx.wine.start(ctx.bits, [exe, THREAD_ROUNDS])
+    lines = queue.Queue()
+
+    def read_lines():
+        for line in process.stdout:
+            lines.put(line.rstrip("\r\n"))
+        lines.put(None)
+
+    threading.Thread(target=read_lines, daemon=True).start()
+    failures = []
+    try:
+        while True:
+            try:
+                line = lines.get(timeout=180)
+            except queue.Empty:
+                raise harness.Failure("the thread host fell silent")
+            if line is None or line == "END":
+                break
+            if line.startswith("FAIL"):
+                failures.append(line)
+            elif line.startswith("shown "):
+                close_in_reverse(ctx, line.split()[1:])
+            elif re.match(r"(after round|\d+ rounds|gdi )", line):
+                print(f"    {line}")
+        code = process.wait(timeout=60)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+    print(f"    ({time.time() - started:.0f}s)")
+    if failures:
+        raise harness.Failure("\n".join(failures))
+    if code != 0:
+        raise harness.Failure(f"apartment_threads exited with {code}")
+
+
+def close_in_reverse(ctx, titles):
+    """Clicks each dialog's close box, the last shown (the topmost) first."""
+    for title in reversed(titles):
+        window = ctx.probe.wait(title, 30000)
+        if window is None:
+            raise harness.Failure(f"{title} is not on screen")
+        x, y = window.close_box()
+        ctx.screen.click(x, y)
+        if not ctx.probe.gone(title, 30000):
+            raise harness.Failure(f"{title} stayed on screen after a click on its close box; "
+                                  f"at the click: {ctx.probe.describe_point(x, y)}")
+
+
+CASES = [case_robustness_dispatch_fuzz, case_robustness_soak, case_robustness_apartment_threads]

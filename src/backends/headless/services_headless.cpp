@@ -20,7 +20,26 @@ std::optional<Text> Fitting(std::optional<Text> path, const services::Choosers::
   return path;
 }
 
+struct ThreadValue {
+  void* value = nullptr;
+  ThreadStore::End end = nullptr;
+  ThreadValue() = default;
+  ThreadValue(const ThreadValue&) = delete;
+  ThreadValue& operator=(const ThreadValue&) = delete;
+  ~ThreadValue() {
+    if (value && end) end(value);
+  }
+};
+thread_local ThreadValue t_value;
+
 }  // namespace
+
+void* HeadlessThreadStore::Get() const noexcept { return t_value.value; }
+
+void HeadlessThreadStore::Set(void* value, End end) {
+  t_value.value = value;
+  t_value.end = end;
+}
 
 std::optional<Text> HeadlessChoosers::OpenFile(const FileRequest& request) {
   open_requests.push_back(request);
@@ -62,6 +81,7 @@ HeadlessToolkit& InstallHeadlessPlatform() {
   platform.choosers = &services.choosers;
   platform.profile = &services.profile;
   platform.sound = &services.sound;
+  platform.thread_store = &services.thread_store;
   InstallPlatform(platform);
   return toolkit;
 }

@@ -9,6 +9,7 @@
 
 #include "file_system_headless.h"
 #include "profile_portable.h"
+#include "platform.h"
 #include "services/system_services.h"
 
 namespace brivet::headless {
@@ -43,11 +44,20 @@ class HeadlessSound final : public services::Sound {
   std::vector<Text> played;
 };
 
+// Each thread's value in a thread_local, disposed of by the C++ runtime
+// when the thread ends.
+class HeadlessThreadStore final : public ThreadStore {
+ public:
+  void* Get() const noexcept override;
+  void Set(void* value, End end) override;
+};
+
 struct HeadlessServices {
   HeadlessFileSystemFactory file_system;
   HeadlessChoosers choosers;
   PortableProfile profile;
   HeadlessSound sound;
+  HeadlessThreadStore thread_store;
 };
 
 // The services InstallHeadlessPlatform installed, emptied by each install.

@@ -35,6 +35,9 @@ Text UpToNul(const wchar_t* buffer, size_t capacity) {
 }
 
 using FileChooser = BOOL(WINAPI*)(LPOPENFILENAMEW);
+using FolderChooser = PIDLIST_ABSOLUTE(WINAPI*)(LPBROWSEINFOW);
+using PathOfItem = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+using ColorChooser = BOOL(WINAPI*)(LPCHOOSECOLORW);
 
 std::optional<Text> ShowFileChooser(FileChooser chooser, const services::Choosers::FileRequest& request) {
   const Text filter = FilterText(request);
@@ -58,14 +61,16 @@ std::optional<Text> ShowFileChooser(FileChooser chooser, const services::Chooser
 }  // namespace
 
 std::optional<Text> Win32Choosers::OpenFile(const FileRequest& request) {
-  return ShowFileChooser(GetOpenFileNameW, request);
+  return ShowFileChooser(comdlg32_.Bind<FileChooser>("GetOpenFileNameW"), request);
 }
 
 std::optional<Text> Win32Choosers::SaveFile(const FileRequest& request) {
-  return ShowFileChooser(GetSaveFileNameW, request);
+  return ShowFileChooser(comdlg32_.Bind<FileChooser>("GetSaveFileNameW"), request);
 }
 
 std::optional<Text> Win32Choosers::BrowseFolder(const std::optional<Text>& title) {
+  const auto browse = shell32_.Bind<FolderChooser>("SHBrowseForFolderW");
+  const auto path_of = shell32_.Bind<PathOfItem>("SHGetPathFromIDListW");
   ComScope com;
   BROWSEINFOW info{};
   info.hwndOwner = nullptr;
@@ -73,15 +78,16 @@ std::optional<Text> Win32Choosers::BrowseFolder(const std::optional<Text>& title
   info.pszDisplayName = nullptr;
   info.lpszTitle = title ? Wide(*title) : nullptr;
   info.ulFlags = 0;
-  const UniqueItemIdList item(SHBrowseForFolderW(&info));
+  const UniqueItemIdList item(browse(&info));
   if (!item) return std::nullopt;
   // The path function writes up to a full path; the buffer takes it all.
   std::vector<wchar_t> path(MAX_PATH + 1, L'\0');
-  if (!SHGetPathFromIDListW(item.get(), path.data())) return std::nullopt;
+  if (!path_of(item.get(), path.data())) return std::nullopt;
   return UpToNul(path.data(), MAX_PATH);
 }
 
 std::optional<int32_t> Win32Choosers::PickColor() {
+  const auto choose = comdlg32_.Bind<ColorChooser>("ChooseColorW");
   COLORREF custom[16];
   for (COLORREF& c : custom) c = RGB(255, 255, 255);
   CHOOSECOLORW request{};
@@ -90,7 +96,7 @@ std::optional<int32_t> Win32Choosers::PickColor() {
   request.rgbResult = 0;
   request.lpCustColors = custom;
   request.Flags = CC_FULLOPEN;
-  if (!ChooseColorW(&request)) return std::nullopt;
+  if (!choose(&request)) return std::nullopt;
   return static_cast<int32_t>(request.rgbResult & 0xFFFFFF);
 }
 

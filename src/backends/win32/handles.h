@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -86,7 +87,14 @@ struct RegistryKeyTraits {
   static void Close(Handle h) noexcept { RegCloseKey(h); }
 };
 
+struct LibraryTraits {
+  using Handle = HMODULE;
+  static Handle Empty() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { FreeLibrary(h); }
+};
+
 using UniqueWindow = Unique<WindowTraits>;
+using UniqueLibrary = Unique<LibraryTraits>;
 using UniqueRegistryKey = Unique<RegistryKeyTraits>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
@@ -201,5 +209,47 @@ inline std::u16string FromAnsi(const char* bytes, size_t n) {
 [[noreturn]] inline void ThrowLastError(const char* what) {
   throw Error::Toolkit(std::string(what) + " failed (error " + std::to_string(GetLastError()) + ")");
 }
+
+// A lock for the module's few shared records (std::lock_guard takes it). It
+// needs no handle and no set-up or teardown, so it is safe at any point of
+// the module's life, the loader's callbacks included.
+class SlimLock {
+ public:
+  void lock() noexcept { AcquireSRWLockExclusive(&lock_); }
+  void unlock() noexcept { ReleaseSRWLockExclusive(&lock_); }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
+// A system library loaded at the first call of one of its functions, each
+// bound by name then, and freed with its owner. Not imported: a library
+// imported with this module starts up under the loader lock while this
+// module loads, and comctl32 (behind comdlg32 and shell32) calls user32 as
+// it starts, which under Wine deadlocks with a host thread that is starting
+// user32 at that moment.
+class SystemLibrary {
+ public:
+  explicit SystemLibrary(const wchar_t* name) noexcept : name_(name) {}
+
+  template <typename Function>
+  Function Bind(const char* function) {
+    HMODULE module;
+    {
+      std::lock_guard<SlimLock> lock(loading_);
+      if (!module_) module_.reset(LoadLibraryW(name_));
+      module = module_.get();
+    }
+    if (!module) ThrowLastError("LoadLibrary");
+    const FARPROC address = GetProcAddress(module, function);
+    if (!address) ThrowLastError(function);
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+  }
+
+ private:
+  const wchar_t* name_;
+  SlimLock loading_;
+  UniqueLibrary module_;
+};
 
 }  // namespace brivet::win32

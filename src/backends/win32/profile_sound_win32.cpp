@@ -38,6 +38,9 @@ bool Win32Profile::Write(const Text& section, const Text& key, const std::option
                                     stored_value ? Wide(*stored_value) : nullptr, Wide(file)) != FALSE;
 }
 
-void Win32Sound::PlaySync(const Text& path) { sndPlaySoundW(Wide(path), SND_SYNC); }
+void Win32Sound::PlaySync(const Text& path) {
+  using PlaySoundFile = BOOL(WINAPI*)(LPCWSTR, UINT);
+  winmm_.Bind<PlaySoundFile>("sndPlaySoundW")(Wide(path), SND_SYNC);
+}
 
 }  // namespace brivet::win32

@@ -4,6 +4,7 @@
 // code page and back, as the file holds them.
 #pragma once
 
+#include "handles.h"
 #include "services/system_services.h"
 
 namespace brivet::win32 {
@@ -14,6 +15,10 @@ class Win32Choosers final : public services::Choosers {
   std::optional<Text> SaveFile(const FileRequest& request) override;
   std::optional<Text> BrowseFolder(const std::optional<Text>& title) override;
   std::optional<int32_t> PickColor() override;
+
+ private:
+  SystemLibrary comdlg32_{L"comdlg32.dll"};
+  SystemLibrary shell32_{L"shell32.dll"};
 };
 
 // The profile functions keep a file in the code page it was created in; the
@@ -30,6 +35,10 @@ class Win32Profile final : public services::Profile {
 class Win32Sound final : public services::Sound {
  public:
   void PlaySync(const Text& path) override;
+
+ private:
+  // winmm starts msacm32, which keeps registry keys open past its unload.
+  SystemLibrary winmm_{L"winmm.dll"};
 };
 
 }  // namespace brivet::win32

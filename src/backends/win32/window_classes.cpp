@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <map>
-#include <mutex>
 
 namespace brivet::win32 {
 
@@ -56,13 +55,13 @@ void Register(const WNDCLASSEXW& wc) {
   ThrowLastError("RegisterClassEx");
 }
 
-std::mutex registry_mutex;
+SlimLock registry_lock;
 std::map<HINSTANCE, std::weak_ptr<WindowClasses>> registry;
 
 }  // namespace
 
 std::shared_ptr<WindowClasses> WindowClasses::For(HINSTANCE module) {
-  std::lock_guard lock(registry_mutex);
+  std::lock_guard<SlimLock> lock(registry_lock);
   if (auto existing = registry[module].lock()) return existing;
   std::shared_ptr<WindowClasses> made(new WindowClasses(module));
   registry[module] = made;
@@ -94,7 +93,7 @@ WindowClasses::WindowClasses(HINSTANCE module) : module_(module), icon_(MakeForm
 }
 
 WindowClasses::~WindowClasses() {
-  std::lock_guard lock(registry_mutex);
+  std::lock_guard<SlimLock> lock(registry_lock);
   // A registration made for the module meanwhile owns the classes now.
   auto it = registry.find(module_);
   if (it != registry.end() && !it->second.expired()) return;

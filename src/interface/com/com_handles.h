@@ -10,6 +10,7 @@
 namespace brivet::com {
 
 using win32::ComPtr;
+using win32::SlimLock;
 using win32::UniqueRegistryKey;
 
 class UniqueVariant {

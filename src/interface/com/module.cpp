@@ -54,26 +54,32 @@ HINSTANCE ModuleHandle() noexcept { return g_module; }
 void ObjectCreated() noexcept { ++g_objects; }
 void ObjectDestroyed() noexcept { --g_objects; }
 void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
+// Forms count on whatever thread they live, also a persisted one that
+// outlived the thread's last object: their handlers and window procedures
+// are in this module.
 bool ModuleInUse() noexcept {
-  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveWindows() > 0 ||
+  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveForms() > 0 ||
          win32::LiveAccessibleObjects() > 0;
 }
 
+namespace {
+SlimLock g_type_info_guard;
+ComPtr<ITypeInfo> g_type_info;
+}  // namespace
+
 HRESULT WindowTypeInfo(ITypeInfo** info) {
-  static std::mutex guard;
-  static ComPtr<ITypeInfo> cached;
-  std::lock_guard<std::mutex> lock(guard);
-  if (!cached) {
+  std::lock_guard<SlimLock> lock(g_type_info_guard);
+  if (!g_type_info) {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(g_module, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return HRESULT_FROM_WIN32(GetLastError());
     ComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
     if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID__Window, &cached);
+    hr = library->GetTypeInfoOfGuid(IID__Window, &g_type_info);
     if (FAILED(hr)) return hr;
   }
-  *info = cached.Get();
+  *info = g_type_info.Get();
   (*info)->AddRef();
   return S_OK;
 }
@@ -82,13 +88,28 @@ HRESULT WindowTypeInfo(ITypeInfo** info) {
 
 using namespace brivet::com;
 
+#if defined(__GLIBCXX__)
+// Frees the emergency pool for exceptions that the statically linked C++
+// runtime allocates at load (some 70 KiB) and otherwise keeps after an unload.
+namespace __gnu_cxx {
+void __freeres() noexcept;
+}
+#endif
+
+// Under the loader lock: nothing here may wait for another thread or load a
+// library. A thread's end disposes of its dialog state (memory, and the
+// hidden window of a persisted form); an unload finds the platform already
+// released by DllCanUnloadNow unless the host unloads without asking.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
-    // Thread notifications stay on: the statically linked runtime needs them
-    // to destroy each thread's dialog state.
     g_module = instance;
+  } else if (reason == DLL_THREAD_DETACH) {
+    brivet::win32::EndWin32Thread();
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
     brivet::win32::ShutdownWin32Platform();
+#if defined(__GLIBCXX__)
+    __gnu_cxx::__freeres();
+#endif
   }
   return TRUE;
 }
@@ -100,4 +121,12 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return g_factory.QueryInterface(riid, out);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return ModuleInUse() ? S_FALSE : S_OK; }
+// Yes only once nothing of the module is left in any thread; the platform
+// (toolkit, window classes and their icon) and the cached type information
+// are released here, outside the loader lock, before the answer.
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
+  if (!brivet::win32::ReleaseWin32PlatformUnless(ModuleInUse)) return S_FALSE;
+  std::lock_guard<SlimLock> lock(g_type_info_guard);
+  g_type_info.Reset();
+  return S_OK;
+}

@@ -340,9 +340,11 @@ HRESULT CreateWindowObject(REFIID riid, void** object) {
   if (!object) return E_POINTER;
   *object = nullptr;
   return Guarded([&]() -> HRESULT {
-    win32::InstallWin32Platform(ModuleHandle());
     // The factory's own reference; the caller's comes from QueryInterface.
+    // The object counts before the platform is installed, so that an unload
+    // check on another thread cannot remove the platform under it.
     std::unique_ptr<WindowObject, ReleaseObject> created(new WindowObject());
+    win32::InstallWin32Platform(ModuleHandle());
     created->logic_ = std::make_unique<window::Window>();
     return created->QueryInterface(riid, object);
   });
