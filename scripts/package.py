@@ -107,7 +107,10 @@ def com_registration(bits, dll, folder, library_version):
 def windows_text(path, version):
     """Text files in the packages have CRLF line ends, as cmd and Notepad expect."""
     text = path.read_text(encoding="utf-8").replace("@VERSION@", version)
-    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252")
+    try:
+        return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252")
+    except UnicodeEncodeError as e:
+        raise SystemExit(f"{path}: {text[e.start]!r} has no place in the Windows code page 1252") from e
 
 
 # --- documentation as HTML ----------------------------------------------------

@@ -46,8 +46,9 @@ BSTR ToBstr(const Text& text) {
 }
 
 // The system's object for the control, answering its own role and name;
-// everything else is the system's.
-class ControlAccessible final : public IAccessible {
+// everything else is the system's. Only its own interfaces are answered, so
+// every interface reached from it leads back to this object.
+class ControlAccessible final : public IAccessible, public IOleWindow {
  public:
   ControlAccessible(ComPtr<IAccessible> standard, HWND hwnd, const AccessibleFacts& facts)
       : standard_(std::move(standard)), hwnd_(hwnd), facts_(facts) {
@@ -59,13 +60,21 @@ class ControlAccessible final : public IAccessible {
     if (!out) return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidAccessible) {
       *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
+    } else if (riid == IID_IOleWindow) {
+      *out = static_cast<IOleWindow*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
     }
-    // The window behind the object (IOleWindow) and the children stay the
-    // system's.
-    return standard_->QueryInterface(riid, out);
+    AddRef();
+    return S_OK;
   }
+  STDMETHODIMP GetWindow(HWND* window) override {
+    if (!window) return E_POINTER;
+    *window = hwnd_;
+    return S_OK;
+  }
+  STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
   STDMETHODIMP_(ULONG) Release() override {
     const long left = --refs_;

@@ -224,15 +224,18 @@ std::optional<LRESULT> Win32FormWindow::ChildColors(HDC dc, HWND child) const {
 }
 
 bool Win32FormWindow::PreTranslate(const MSG& msg) {
+  // A held key presses nothing more: not this dialog's button again, nor the
+  // next dialog's.
+  const bool repeat = (msg.lParam & (1 << 30)) != 0;
   switch (msg.message) {
     case WM_KEYDOWN:
       return KeyDown(msg);
     case WM_SYSCHAR:  // Alt and a character
-      return AccessKey(static_cast<char16_t>(msg.wParam));
+      return AccessKey(static_cast<char16_t>(msg.wParam), repeat);
     case WM_CHAR: {
       // A button takes no characters: the character alone is an access key.
       const Control* c = ControlOfWindow(msg.hwnd);
-      return c && c->kind == ControlKind::Button && AccessKey(static_cast<char16_t>(msg.wParam));
+      return c && c->kind == ControlKind::Button && AccessKey(static_cast<char16_t>(msg.wParam), repeat);
     }
     default:
       return false;
@@ -267,7 +270,7 @@ bool Win32FormWindow::KeyDown(const MSG& msg) {
 
 // The first control in tab order whose access key was typed: a button is
 // pressed, any other control (a text box under its heading) takes the focus.
-bool Win32FormWindow::AccessKey(char16_t typed) {
+bool Win32FormWindow::AccessKey(char16_t typed, bool repeat) {
   for (ControlId id : tab_order_) {
     const Control& c = Ctl(id);
     if (!Focusable(c.hwnd)) continue;
@@ -277,7 +280,7 @@ bool Win32FormWindow::AccessKey(char16_t typed) {
                                                                : Ctl(container).hwnd;
     if (!labelled_by || !form::IsAccessKey(WindowText(labelled_by), typed)) continue;
     if (c.kind == ControlKind::Button) {
-      Click(c.hwnd);
+      if (!repeat) Click(c.hwnd);
     } else {
       SetFocus(c.hwnd);
       if (IsTextBox(c.kind)) SendMessageW(c.hwnd, EM_SETSEL, 0, -1);  // as dialogs do
