@@ -34,7 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace brivet;
   static headless::HeadlessToolkit& toolkit = headless::InstallHeadlessPlatform();
   (void)toolkit;
-  static window::Window w;
+  // Never destroyed: the thread's dialog state goes with the main thread's
+  // end, before static objects are destroyed.
+  static window::Window& w = *new window::Window;
   fuzz::Input in(data, size);
   const uint8_t split = in.Take<uint8_t>();
   Text text = in.Units();

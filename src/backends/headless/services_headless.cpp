@@ -1,5 +1,7 @@
 #include "services_headless.h"
 
+#include <utility>
+
 #include "platform.h"
 #include "toolkit_headless.h"
 
@@ -27,7 +29,9 @@ struct ThreadValue {
   ThreadValue(const ThreadValue&) = delete;
   ThreadValue& operator=(const ThreadValue&) = delete;
   ~ThreadValue() {
-    if (value && end) end(value);
+    // Anything that asks later finds no state rather than a freed one.
+    void* const ending = std::exchange(value, nullptr);
+    if (ending && end) end(ending);
   }
 };
 thread_local ThreadValue t_value;
