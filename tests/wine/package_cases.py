@@ -32,6 +32,7 @@ FOLDER = package.FOLDER
 MACHINE = {64: 0x8664, 32: 0x014C}  # the PE header's machine field
 INSTALLED = "C:\\brivet"
 PROGRAM_FILES = "C:\\Program Files\\Brivet"
+ERROR_INSTALL_ALREADY_RUNNING = 1618  # msiexec: the installer is still busy with another run
 EXAMPLE, EXAMPLE_TITLE = "demo.vbs", "Brivet demo"
 
 # Every key a registration writes, below both classes roots.
@@ -113,8 +114,15 @@ class Package:
             self.msiexec("/x", msi)
 
     def msiexec(self, action, msi, *properties):
+        """Answers msiexec's exit code; while the installer still finishes an
+        earlier run (1618, another installation in progress), it is asked again."""
         args = ["msiexec", action, harness.windows_path(msi), *properties, "/qn"]
-        return self.wine.run(64, args, timeout=300).returncode
+        deadline = time.time() + 120
+        while True:
+            rc = self.wine.run(64, args, timeout=300).returncode
+            if rc != ERROR_INSTALL_ALREADY_RUNNING or time.time() > deadline:
+                return rc
+            time.sleep(0.5)
 
     def script(self, bits, body):
         """Runs a VBScript with the host of that bitness; answers its lines."""
@@ -334,8 +342,9 @@ def products(pkg):
 def expect_uninstalled(pkg, msi, settings_used):
     """Removes the MSI and checks that nothing stays but a settings file that
     a script used; answers its text, and deletes it for the next case."""
-    if pkg.msiexec("/x", msi) != 0:
-        raise Failure("msiexec /x failed")
+    rc = pkg.msiexec("/x", msi)
+    if rc != 0:
+        raise Failure(f"msiexec /x failed (exit code {rc})")
     settings = pkg.drive_c / "windows" / package.SETTINGS_FILE
     left = [f for f in installed_files(pkg) if Path(f) != settings.relative_to(pkg.drive_c)]
     left += sorted(pkg.keys()) + products(pkg)
