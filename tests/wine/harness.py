@@ -41,6 +41,17 @@ def can_run_32bit():
     return why_no_32bit() is None
 
 
+def until(look, done, timeout=10, pause=0.0):
+    """Looks again (after `pause` seconds) until `done` holds of what it sees,
+    or the time is up; answers the last look."""
+    deadline = time.time() + timeout
+    seen = look()
+    while not done(seen) and time.time() < deadline:
+        time.sleep(pause)
+        seen = look()
+    return seen
+
+
 class Display:
     """A private Xvfb display, as large as the virtual desktop."""
 

@@ -3,13 +3,12 @@ Enter, access keys, names for screen readers, readable button captions and
 a layout that holds at high resolutions. Keys go to the real window through
 xdotool; names come through oleacc; colours from screenshots."""
 
-import time
 
 import harness
 from content_cases import answers_script, make_pictures, read_answer
 from dialog_cases import (BUT0, BUT1, BUT2, BUTTON_FRAMES, FRIM, FRLAB, FRLIST, FT1, FT2, LAB1, LBOX, T1,
                           T2, answer, expect, interact)
-from harness import Failure
+from harness import Failure, until
 
 # The label a frame's caption is shown in (the frame's id + 100).
 HEADING_T1, HEADING_T2 = FT1 + 100, FT2 + 100
@@ -87,16 +86,6 @@ def case_default_button_has_the_default_frame(ctx):
         raise Failure(f"focus in the text box: edges of buttons 1 and 2 are {seen['text box']}")
     if seen["button 2"] != seen["text box"][::-1]:
         raise Failure(f"focus on button 2: edges of buttons 1 and 2 are {seen['button 2']}")
-
-
-def until(look, done, timeout=10):
-    """Looks again until `done` holds of what it sees, or the time is up;
-    answers the last look."""
-    deadline = time.time() + timeout
-    seen = look()
-    while not done(seen) and time.time() < deadline:
-        seen = look()
-    return seen
 
 
 ACCESS_SETUP = """w.ShowTextBox(False) = 2

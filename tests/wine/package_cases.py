@@ -117,12 +117,8 @@ class Package:
         """Answers msiexec's exit code; while the installer still finishes an
         earlier run (1618, another installation in progress), it is asked again."""
         args = ["msiexec", action, harness.windows_path(msi), *properties, "/qn"]
-        deadline = time.time() + 120
-        while True:
-            rc = self.wine.run(64, args, timeout=300).returncode
-            if rc != ERROR_INSTALL_ALREADY_RUNNING or time.time() > deadline:
-                return rc
-            time.sleep(0.5)
+        return harness.until(lambda: self.wine.run(64, args, timeout=300).returncode,
+                             lambda rc: rc != ERROR_INSTALL_ALREADY_RUNNING, timeout=120, pause=0.5)
 
     def script(self, bits, body):
         """Runs a VBScript with the host of that bitness; answers its lines."""

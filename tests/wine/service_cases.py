@@ -13,7 +13,7 @@ import time
 import wave
 from pathlib import Path
 
-from harness import Failure, ScriptRun, check_script_output, windows_path
+from harness import Failure, ScriptRun, check_script_output, until, windows_path
 from host_cases import jscript_file
 
 SCRIPTS = Path(__file__).resolve().parent / "scripts"
@@ -278,10 +278,9 @@ def case_chosen_colour_text_colours_the_window(ctx):
         if not window:
             raise Failure("the dialog did not appear")
         ox, oy = window.client_origin
-        deadline = time.time() + 10  # until the window has painted
-        while (pixel := ctx.screen.pixels((ox + 3, oy + 3, ox + 4, oy + 4))[0][0]) != (200, 100, 30) \
-                and time.time() < deadline:
-            time.sleep(0.1)
+        # Until the window has painted.
+        pixel = until(lambda: ctx.screen.pixels((ox + 3, oy + 3, ox + 4, oy + 4))[0][0],
+                      lambda seen: seen == (200, 100, 30), pause=0.1)
         ctx.screen.click(*window.close_box())
     finally:
         out = run.finish()
