@@ -130,12 +130,15 @@ def reg_value(ctx, key, name=None):
 
 ENTRY_POINTS = {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer", "DllUnregisterServer",
                 "DllInstall"}
+# comdlg32, shell32, winmm and comctl32 are bound at first use instead:
+# imported, comctl32 (and those that pull it in) starts under the loader lock
+# while this module loads, which can deadlock with a host's other threads.
 SYSTEM_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll",
-               "user32.dll", "shell32.dll", "comdlg32.dll", "winmm.dll", "comctl32.dll"}
+               "user32.dll"}
 
 
 def check_dll_shape(dll, objdump):
-    """Undecorated entry points, only system DLLs imported, a TYPELIB resource."""
+    """Undecorated entry points, only the base system DLLs imported, a TYPELIB resource."""
     if not dll.exists():
         raise Failure(f"{dll} was not built")
     dump = subprocess.run([objdump, "-p", str(dll)], capture_output=True, text=True).stdout

@@ -2,7 +2,6 @@
 // notifications, and the keyboard handling a dialog manager would give.
 #include "form_window.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include "form/captions.h"
@@ -39,26 +38,34 @@ LRESULT Route(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
 }
 
-LRESULT CALLBACK AccessibleControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                       DWORD_PTR form) {
+// System controls answer screen readers through this procedure; everything
+// else goes on to their class's own. A plain subclass, not comctl32's: that
+// library must not load with this module, and its per-message bookkeeping
+// made each list entry cost a hundred times more under Wine.
+LRESULT CALLBACK AccessibleControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
   if (msg == WM_GETOBJECT) {
-    try {
-      const auto* owner = reinterpret_cast<const Win32FormWindow*>(form);
-      if (auto answer = AnswerGetObject(hwnd, wparam, lparam, owner->AccessibleFactsOf(hwnd))) return *answer;
-    } catch (...) {
-      // The control's own answer then.
+    if (const Win32FormWindow* owner = OwnerOf(hwnd)) {
+      try {
+        if (auto answer = AnswerGetObject(hwnd, wparam, lparam, owner->AccessibleFactsOf(hwnd))) return *answer;
+      } catch (...) {
+        // The control's own answer then.
+      }
     }
   } else if (msg == WM_NCDESTROY) {
-    RemoveWindowSubclass(hwnd, AccessibleControlProc, id);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
   }
-  return DefSubclassProc(hwnd, msg, wparam, lparam);
+  return CallWindowProcW(original, hwnd, msg, wparam, lparam);
 }
 
 }  // namespace
 
 void Win32FormWindow::MakeAccessible(HWND control) {
-  // Without it the control still has the system's object.
-  SetWindowSubclass(control, AccessibleControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  // Without it the control still has the system's object. A system
+  // control's user data is the application's: it names the form.
+  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibleControlProc));
 }
 
 AccessibleFacts Win32FormWindow::AccessibleFactsOf(HWND hwnd) const {
