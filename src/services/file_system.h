@@ -18,7 +18,8 @@ class FileSystem {
   virtual Text GetExtensionName(const Text& path) = 0;
   // The Windows folder's full path, without a trailing backslash.
   virtual Text WindowsFolder() = 0;
-  // Creates (or truncates) an empty, non-Unicode file of zero bytes.
+  // Creates an empty, non-Unicode file of zero bytes unless a file of that
+  // name exists (which is kept as it is).
   virtual void CreateEmptyTextFile(const Text& path) = 0;
 };
 

@@ -13,11 +13,14 @@ Text ReadSetting(FileSystemFactory& factory, Profile& profile, const Text& secti
   return Trapped(T(kReadError), [&] {
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
+    // A missing file answers without the lock: it was missing at that moment.
     if (!files->FileExists(path)) return T(kFileMissing);
     // A name that can never be stored names no setting; asked as it is, the
     // platform would trim it into another one.
     const std::optional<StoredSetting> stored = AsStoredSetting(profile, section, key, std::nullopt);
     if (!stored) return T(kNoSuchSetting);
+    const std::unique_ptr<Profile::Hold> held = profile.Lock(path, kSettingsLockWaitMs);
+    if (!held) return T(kReadError);
     Text buffer;
     const int32_t copied =
         profile.Read(stored->section, stored->key, T(kNoSuchSetting), buffer, kReadBufferSize, path);
@@ -33,6 +36,8 @@ int32_t WriteSetting(FileSystemFactory& factory, Profile& profile, const Text& s
     if (!stored) return -1;
     const std::unique_ptr<FileSystem> files = factory.Create();
     const Text path = SettingsPath(*files);
+    const std::unique_ptr<Profile::Hold> held = profile.Lock(path, kSettingsLockWaitMs);
+    if (!held) return -1;
     if (!files->FileExists(path)) files->CreateEmptyTextFile(path);
     return profile.Write(stored->section, stored->key, stored->value, path) ? 1 : -1;
   });

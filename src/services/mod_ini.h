@@ -19,14 +19,21 @@ inline constexpr char kReadError[] = "error";
 // The characters a read may copy, terminator included.
 inline constexpr int32_t kReadBufferSize = 255;
 
+// How long a call waits for the settings file's lock before it gives up
+// (a read answers the read error, a write -1): a lock held by a stuck or
+// hostile process must never hang the script.
+inline constexpr int32_t kSettingsLockWaitMs = 5000;
+
 // The settings file: the Windows folder followed by "\brivetdll.ini".
 Text SettingsPath(FileSystem& files);
 
-// The value, or one of the answers above. Never creates the file.
+// The value, or one of the answers above. Never creates the file. Every
+// read and write takes the file's lock, so a call sees each other call on
+// the machine whole or not at all.
 Text ReadSetting(FileSystemFactory& files, Profile& profile, const Text& section, const Text& key);
 
 // Stores the value (absent: removes the key), creating an empty file first
-// when there is none. 1 when written, -1 when refused or failed; a refused
+// when there is none (never emptying one that is there). 1 when written, -1 when refused or failed; a refused
 // setting leaves the file as it was, or absent.
 int32_t WriteSetting(FileSystemFactory& files, Profile& profile, const Text& section,
                      const Text& key, const std::optional<Text>& value);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -49,6 +50,17 @@ class Profile {
   // Returns false on failure.
   virtual bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
                      const Text& file) = 0;
+
+  // The file's lock, held until the Hold goes: every process on the machine
+  // (any bitness, any session) that locks the same file waits for it. A lock
+  // whose holder died is taken over. Nothing when it cannot be had within
+  // `wait_ms`. Whatever the process remembered of the file is dropped, so
+  // the operations under the lock see the file as it stands.
+  class Hold {
+   public:
+    virtual ~Hold() = default;
+  };
+  virtual std::unique_ptr<Hold> Lock(const Text& file, int32_t wait_ms) = 0;
 };
 
 // What the profile functions strip as blanks from both ends of a line, a

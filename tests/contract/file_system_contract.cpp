@@ -83,7 +83,7 @@ void FileSystemContract(Checker& c, services::FileSystemFactory& factory,
   ExpectEqual(c, "CreateEmptyTextFile makes it empty", uintmax_t{0}, fs::file_size(created, ec));
   WriteFile(created, "[old]\r\nkey=value\r\n");
   files->CreateEmptyTextFile(created.u16string());
-  ExpectEqual(c, "CreateEmptyTextFile overwrites", uintmax_t{0}, fs::file_size(created, ec));
+  ExpectEqual(c, "CreateEmptyTextFile keeps a file that is there", uintmax_t{18}, fs::file_size(created, ec));
   ExpectError(c, "CreateEmptyTextFile in a missing folder", Fault::PathNotFound,
               [&] { files->CreateEmptyTextFile(Join(scratch, u"missing\\x.ini")); });
   ExpectError(c, "CreateEmptyTextFile over a folder", Fault::PermissionDenied,

@@ -109,4 +109,48 @@ void ProfileContract(Checker& c, services::Profile& profile, const fs::path& scr
   fs::remove_all(scratch, ec);
 }
 
+void ProfileLockContract(Checker& c, services::Profile& profile, const fs::path& scratch,
+                         const OnAnotherThread& elsewhere) {
+  c.suite = "profile lock";
+  std::error_code ec;
+  fs::remove_all(scratch, ec);
+  fs::create_directories(scratch);
+  const Text file = (scratch / "settings.ini").u16string();
+  const auto had_elsewhere = [&](int32_t wait_ms) {
+    bool had = false;
+    elsewhere([&] { had = profile.Lock(file, wait_ms) != nullptr; });
+    return had;
+  };
+  {
+    const auto held = profile.Lock(file, 0);
+    ExpectEqual(c, "a free lock is had without waiting", true, held != nullptr);
+    ExpectEqual(c, "a held lock keeps another holder out", false, had_elsewhere(50));
+  }
+  ExpectEqual(c, "a lock let go is had at once", true, had_elsewhere(0));
+
+  const auto read = [&] {
+    const auto held = profile.Lock(file, 1000);
+    Text out;
+    profile.Read(u"s", u"k", u"NA", out, 255, file);
+    return out;
+  };
+  {
+    const auto held = profile.Lock(file, 1000);
+    ExpectEqual(c, "a write under the lock", true, profile.Write(u"s", u"k", Text(u"one"), file));
+  }
+  // Another process's write of the same length within the same clock tick:
+  // the time is set before and after it (both times with the precision the
+  // platform's setter has, which may be whole seconds).
+  const fs::file_time_type written = fs::last_write_time(scratch / "settings.ini");
+  fs::last_write_time(scratch / "settings.ini", written);
+  ExpectEqual(c, "read under the lock", Text(u"one"), read());
+  {
+    std::ofstream out(scratch / "settings.ini", std::ios::binary | std::ios::trunc);
+    out << "[s]\r\nk=two\r\n";
+  }
+  fs::last_write_time(scratch / "settings.ini", written);
+  ExpectEqual(c, "a change that kept the modification time is read", Text(u"two"), read());
+  fs::remove_all(scratch, ec);
+}
+
 }  // namespace brivet::contract

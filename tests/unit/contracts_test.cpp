@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <thread>
 
 #include "file_system_contract.h"
 #include "file_system_headless.h"
@@ -34,6 +35,8 @@ TEST(Contracts, PortableProfile) {
   GTestChecker checker;
   headless::PortableProfile profile;
   contract::ProfileContract(checker, profile, Scratch("profile"));
+  contract::ProfileLockContract(checker, profile, Scratch("profile-lock"),
+                                [](const std::function<void()>& body) { std::thread(body).join(); });
 }
 
 // A short run; BRIVET_PROFILE_SEQUENCES and BRIVET_PROFILE_SEED make a long

@@ -95,5 +95,32 @@ TEST(SettingsFile, GarbageLongLinesAndMissingLineEndsAreReadWithoutHarm) {
   });
 }
 
+TEST(SettingsFile, ALoneCarriageReturnEndingTheFileIsKeptWhenAnotherLineIsRewritten) {
+  OnFreshThread([] {
+    ScriptHost host;
+    headless::HeadlessServices& services = headless::InstalledHeadlessServices();
+    const fs::path folder = fs::temp_directory_path() / "brivet-settings-lone-cr";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    services.file_system.windows_folder = folder;
+    const fs::path ini = folder / "brivetdll.ini";
+    {
+      std::ofstream out(ini, std::ios::binary | std::ios::trunc);
+      out << "[keep]\r\nk=v\r\n[last]\r\nz=1\r";
+    }
+    window::Window w;
+    EXPECT_EQ(host.Call(w, u"SaveInfo", {S("keep"), S("k"), S("w")}), Variant::I2(1));
+    std::vector<Variant> written;
+    EXPECT_EQ(host.Call(w, u"GetInfo", {S("last"), S("z"), S("")}, &written), Variant::I2(1));
+    EXPECT_EQ(written.at(2), S("1"));
+    std::ifstream in(ini, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
+              "[keep]\r\nk=w\r\n[last]\r\nz=1\r");
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    services.file_system = headless::HeadlessFileSystemFactory();
+  });
+}
+
 }  // namespace
 }  // namespace brivet::testing

@@ -1,6 +1,6 @@
 #include "file_system_headless.h"
 
-#include <fstream>
+#include <cstdio>
 
 #include "core/error.h"
 
@@ -37,8 +37,13 @@ class HeadlessFileSystem final : public services::FileSystem {
 
   void CreateEmptyTextFile(const Text& path) override {
     const std::filesystem::path target = NativePath(path);
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    if (file) return;
+    // "x": only when still missing; another process may have written the
+    // file since the caller looked.
+    if (std::FILE* file = std::fopen(target.c_str(), "wbx")) {
+      std::fclose(file);
+      return;
+    }
+    if (FileExists(path)) return;
     std::error_code ec;
     const std::filesystem::path parent = target.parent_path();
     if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) throw Error(Fault::PathNotFound);

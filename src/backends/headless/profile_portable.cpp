@@ -1,11 +1,18 @@
 #include "profile_portable.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "core/text.h"
@@ -74,7 +81,9 @@ std::vector<Line> LinesOf(const Text& content) {
   while (start < content.size()) {
     const size_t newline = content.find(u'\n', start);
     const size_t stop = newline == Text::npos ? content.size() : newline;
-    const bool cr = stop > start && content[stop - 1] == u'\r';
+    // A CR counts as part of the line ending only before a line feed; a
+    // lone one at the very end stays in the line, as the file had it.
+    const bool cr = newline != Text::npos && stop > start && content[stop - 1] == u'\r';
     Text ending = newline == Text::npos ? Text() : (cr ? Text(u"\r\n") : Text(u"\n"));
     lines.push_back(Parsed(content.substr(start, stop - start - (cr ? 1 : 0)), std::move(ending)));
     start = newline == Text::npos ? content.size() : newline + 1;
@@ -148,7 +157,44 @@ Text Unquoted(const Text& value) {
   return value;
 }
 
+// An advisory lock on a file beside the settings file: flock's locks belong
+// to the open file, so two opens in one process exclude each other as two
+// processes do, and the system lets a lock go when its holder dies.
+class FileLockHold final : public services::Profile::Hold {
+ public:
+  explicit FileLockHold(int fd) : fd_(fd) {}
+  ~FileLockHold() override { ::close(fd_); }
+  FileLockHold(const FileLockHold&) = delete;
+  FileLockHold& operator=(const FileLockHold&) = delete;
+
+ private:
+  int fd_;
+};
+
 }  // namespace
+
+std::filesystem::path LockFileOf(const Text& file) {
+  std::filesystem::path lock = NativePath(file);
+  lock += ".lock";
+  return lock;
+}
+
+std::unique_ptr<services::Profile::Hold> PortableProfile::Lock(const Text& file, int32_t wait_ms) {
+  const int fd = ::open(LockFileOf(file).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  auto held = std::make_unique<FileLockHold>(fd);
+  // flock cannot wait for a while and then give up, so it is asked again,
+  // at growing intervals, until the time is over.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  auto pause = std::chrono::microseconds(50);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return nullptr;
+    if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::microseconds(5000));
+  }
+  return held;
+}
 
 Text DecodeAnsi(const std::string& bytes) {
   Text text;

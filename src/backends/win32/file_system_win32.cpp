@@ -26,10 +26,17 @@ class Win32FileSystem final : public services::FileSystem {
   }
 
   void CreateEmptyTextFile(const Text& path) override {
-    UniqueFile file(CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only when still missing: another process may have written the file
+    // since the caller looked.
+    UniqueFile file(CreateFileW(Wide(path), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) return;
-    switch (GetLastError()) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+      if (FileExists(path)) return;
+      throw Error(Fault::PermissionDenied);
+    }
+    switch (error) {
       case ERROR_ACCESS_DENIED:
       case ERROR_SHARING_VIOLATION:
       case ERROR_WRITE_PROTECT: throw Error(Fault::PermissionDenied);

@@ -75,6 +75,13 @@ struct FileTraits {
   static void Close(Handle h) noexcept { CloseHandle(h); }
 };
 
+// Kernel objects whose functions answer NULL on failure (mutexes, threads).
+struct KernelObjectTraits {
+  using Handle = HANDLE;
+  static Handle Empty() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { CloseHandle(h); }
+};
+
 struct GlobalTraits {
   using Handle = HGLOBAL;
   static Handle Empty() noexcept { return nullptr; }
@@ -102,6 +109,7 @@ using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueFile = Unique<FileTraits>;
+using UniqueKernelObject = Unique<KernelObjectTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 
 // A window's client DC, from GetDC (nullptr: the screen).

@@ -1,5 +1,6 @@
 #include <windows.h>
 #include <mmsystem.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <vector>
@@ -36,6 +37,67 @@ bool Win32Profile::Write(const Text& section, const Text& key, const std::option
   const std::optional<Text> stored_value = value ? std::optional(AsStored(*value)) : std::nullopt;
   return WritePrivateProfileStringW(Wide(AsStored(section)), Wide(AsStored(key)),
                                     stored_value ? Wide(*stored_value) : nullptr, Wide(file)) != FALSE;
+}
+
+namespace {
+
+// Every user may wait on the mutex and release it, and nothing more; the
+// label lets low-integrity processes in too. The second form, without the
+// label, is for systems whose parser lacks it.
+constexpr const wchar_t* kEveryoneMaySynchronise[] = {L"D:(A;;0x00100001;;;WD)S:(ML;;NW;;;LW)",
+                                                      L"D:(A;;0x00100001;;;WD)"};
+constexpr DWORD kMutexAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+
+struct LocalMemoryTraits {
+  using Handle = PSECURITY_DESCRIPTOR;
+  static Handle Empty() noexcept { return nullptr; }
+  static void Close(Handle h) noexcept { LocalFree(h); }
+};
+
+Unique<LocalMemoryTraits> EveryoneMaySynchronise() {
+  for (const wchar_t* text : kEveryoneMaySynchronise) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(text, SDDL_REVISION_1, &descriptor, nullptr))
+      return Unique<LocalMemoryTraits>(descriptor);
+  }
+  return {};
+}
+
+// Opens the mutex with only the access it needs, so one made by another
+// user (a service, say) opens as well; creates it when there is none.
+UniqueKernelObject OpenSettingsMutex() {
+  const Unique<LocalMemoryTraits> descriptor = EveryoneMaySynchronise();
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor.get(), FALSE};
+  for (const wchar_t* name : {kSettingsLockGlobalName, kSettingsLockLocalName}) {
+    UniqueKernelObject mutex(CreateMutexExW(&attributes, name, 0, kMutexAccess));
+    if (mutex) return mutex;
+  }
+  return {};
+}
+
+class MutexHold final : public services::Profile::Hold {
+ public:
+  explicit MutexHold(UniqueKernelObject mutex) : mutex_(std::move(mutex)) {}
+  ~MutexHold() override { ReleaseMutex(mutex_.get()); }
+
+ private:
+  UniqueKernelObject mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<services::Profile::Hold> Win32Profile::Lock(const Text& file, int32_t wait_ms) {
+  UniqueKernelObject mutex = OpenSettingsMutex();
+  if (!mutex) return nullptr;
+  const DWORD waited = WaitForSingleObject(mutex.get(), static_cast<DWORD>(std::max(wait_ms, 0)));
+  // Abandoned: its holder ended without releasing it, and now it is ours.
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return nullptr;
+  auto held = std::make_unique<MutexHold>(std::move(mutex));
+  // The profile functions keep the files they read and trust the cached
+  // copy while the modification time is unchanged, which a change in the
+  // same clock tick does not move; this call drops the file from the cache.
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, Wide(file));
+  return held;
 }
 
 void Win32Sound::PlaySync(const Text& path) {

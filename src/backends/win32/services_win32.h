@@ -21,6 +21,12 @@ class Win32Choosers final : public services::Choosers {
   SystemLibrary shell32_{L"shell32.dll"};
 };
 
+// The settings lock: one mutex for the machine, named in the global
+// namespace so services in session 0 and every user's session share it; a
+// session's own namespace when the global one is refused.
+inline constexpr wchar_t kSettingsLockGlobalName[] = L"Global\\Brivet.SettingsFile.Lock";
+inline constexpr wchar_t kSettingsLockLocalName[] = L"Local\\Brivet.SettingsFile.Lock";
+
 // The profile functions keep a file in the code page it was created in; the
 // settings file starts empty, so it stays ANSI.
 class Win32Profile final : public services::Profile {
@@ -30,6 +36,8 @@ class Win32Profile final : public services::Profile {
                int32_t buffer_size, const Text& file) override;
   bool Write(const Text& section, const Text& key, const std::optional<Text>& value,
              const Text& file) override;
+  // The machine's one settings mutex, whatever the file.
+  std::unique_ptr<Hold> Lock(const Text& file, int32_t wait_ms) override;
 };
 
 class Win32Sound final : public services::Sound {

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
+#include <stdexcept>
 
 #include "file_system_contract.h"
 #include "file_system_win32.h"
@@ -20,6 +22,17 @@ class PrintingChecker final : public brivet::contract::Checker {
   void Failed(const std::string& message) override { std::printf("FAIL %s\n", message.c_str()); }
 };
 
+void OnAnotherThread(const std::function<void()>& body) {
+  const auto run = [](void* parameter) -> DWORD {
+    (*static_cast<const std::function<void()>*>(parameter))();
+    return 0;
+  };
+  const brivet::win32::UniqueKernelObject thread(
+      CreateThread(nullptr, 0, run, const_cast<std::function<void()>*>(&body), 0, nullptr));
+  if (!thread) throw std::runtime_error("CreateThread failed");
+  WaitForSingleObject(thread.get(), INFINITE);
+}
+
 std::filesystem::path Scratch(const char* name) {
   return std::filesystem::temp_directory_path() /
          (std::string("brivet-contract-") + name + "-" + std::to_string(GetCurrentProcessId()));
@@ -34,6 +47,7 @@ int wmain() {
     brivet::contract::FileSystemContract(checker, file_system, Scratch("fs"));
     brivet::win32::Win32Profile profile;
     brivet::contract::ProfileContract(checker, profile, Scratch("profile"));
+    brivet::contract::ProfileLockContract(checker, profile, Scratch("profile-lock"), OnAnotherThread);
     brivet::win32::ComScope com;
     const auto toolkit = brivet::MakeWin32Toolkit(GetModuleHandleW(nullptr));
     brivet::contract::ToolkitContract(checker, *toolkit, Scratch("toolkit"));
