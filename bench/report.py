@@ -204,9 +204,46 @@ def write(results, md_path, png_path):
     plain("private bytes, one loaded form (cold: a fresh process)", lambda f: f"{f['footprint']['private_bytes'] / 1024:.0f} KiB")
     plain("USER objects, one loaded form", lambda f: str(f["footprint"]["user_objects"]))
     plain("GDI objects, one loaded form", lambda f: str(f["footprint"]["gdi_objects"]))
-    lines += ["", HOW, ""]
+    lines += [""] + settings_section(results) + ["", HOW, ""]
     Path(md_path).write_text("\n".join(lines))
     plot(results, png_path)
+
+
+def settings_section(results):
+    """The settings calls, with the figures of the build before the lock
+    where the run measured one (`--settings-before`)."""
+    wine = results["wine"]
+    bits = sorted(wine, key=int, reverse=True)
+    lines = [
+        "## Settings file",
+        "",
+        "Each call takes the settings file's lock, and drops the profile functions' cached copy",
+        "of the file, before it reads or writes (see the reference's settings section).",
+        "",
+        f"| figure | {' | '.join(f'win{b}' for b in bits)} |",
+        "|---" * (len(bits) + 1) + "|",
+    ]
+    calls = {"save": '`SaveInfo "bench", "k", "v"`', "get": '`GetInfo "bench", "k", v`'}
+    for key, label in (("settings", ""), ("settings_before", "before the lock: ")):
+        if not all(key in wine[b] for b in bits):
+            continue
+        for call, name in calls.items():
+            for kind, what in (("cold", "cold (first in a fresh host process)"), ("warm", "warm")):
+                unit = ms if kind == "cold" else us
+                lines.append(f"| {label}{name} {what} | " +
+                             " | ".join(rounds(wine[b][key][call][kind], unit) for b in bits) + " |")
+    return lines
+
+
+def replace_settings_section(results, md_path):
+    """Rewrites only the settings section (and the notes on how figures are
+    measured) of an existing report."""
+    text = Path(md_path).read_text()
+    start = text.find("## Settings file")
+    how = text.find("## How each figure is measured")
+    if start < 0:
+        start = how
+    Path(md_path).write_text(text[:start] + "\n".join(settings_section(results) + ["", HOW, ""]))
 
 
 HOW = """## How each figure is measured
@@ -241,6 +278,10 @@ HOW = """## How each figure is measured
 - Creation: the first `CreateObject` in fresh host processes (cold: loads the DLL and
   the form; the form's window is built at the first call that touches it, timed under
   List scale), then repeated create-and-release in the same process (warm).
+- Settings file: seven fresh host processes, each timing its first `SaveInfo` and
+  `GetInfo` (cold) and then 200 of each, every call between marks of its own (warm), on
+  a file of a few dozen settings; per-call times are at the pipe's resolution. The figures
+  before the lock come from a build of the previous version (`--settings-before`).
 - Footprint: `bench/wine/footprint.exe` creates one object and sets its title (which
   builds the form's window) and reports what the process gained: committed private
   memory summed over its regions, its windows, and its live GDI objects (where `GetGuiResources` answers nothing, as under

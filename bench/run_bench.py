@@ -63,6 +63,21 @@ def footprint(ctx):
     return {k: int(v) for k, v in values.items()} | {"dll_bytes": ctx.dll.stat().st_size}
 
 
+def settings_calls(ctx, figures, before_root, processes, warm):
+    """The settings calls with this build's DLL and, when given, with an
+    earlier build's, registered in its place for the while."""
+    if before_root:
+        before = Path(before_root) / f"win{ctx.bits}/brivet.dll"
+        if ctx.wine.regsvr32(ctx.bits, harness.windows_path(before)).returncode != 0:
+            raise RuntimeError(f"registering {before} failed")
+        figures["settings_before"] = script_bench.settings(ctx, processes, warm)
+        if ctx.wine.regsvr32(ctx.bits, harness.windows_path(ctx.dll)).returncode != 0:
+            raise RuntimeError(f"registering {ctx.dll} again failed")
+    figures["settings"] = script_bench.settings(ctx, processes, warm)
+    print(f"win{ctx.bits} settings:", {c: round(v["warm"]["median"] * 1e6, 1) for c, v in
+                                       figures["settings"].items()}, flush=True)
+
+
 def machine():
     model = next((l.split(":", 1)[1].strip() for l in Path("/proc/cpuinfo").read_text().splitlines()
                   if l.startswith("model name")), platform.processor())
@@ -77,12 +92,18 @@ def main():
     parser.add_argument("--build-root", default=str(ROOT / "build"))
     parser.add_argument("--out", default=str(ROOT / "docs"))
     parser.add_argument("--smoke", action="store_true", help="one quick round of everything, no report")
+    parser.add_argument("--settings-before", help="the build root of an earlier version: its settings "
+                                                  "calls are measured beside this build's")
+    parser.add_argument("--settings-only", action="store_true",
+                        help="measure only the settings calls and rewrite only their section of the report")
     args = parser.parse_args()
     build_root = Path(args.build_root)
     smoke = args.smoke
     rounds = 1 if smoke else 9
-    results = {"machine": machine(), "native": native(build_root, 1 if smoke else 9), "wine": {}}
-    print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
+    results = {"machine": machine(), "wine": {}}
+    if not args.settings_only:
+        results["native"] = native(build_root, 1 if smoke else 9)
+        print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
 
     bitness = [64] + ([32] if harness.can_run_32bit() else [])
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-bench-") as work:
@@ -96,6 +117,9 @@ def main():
                 if wine.regsvr32(bits, harness.windows_path(ctx.dll)).returncode != 0:
                     raise RuntimeError(f"registering the {bits}-bit DLL failed")
                 figures = results["wine"][bits] = {}
+                settings_calls(ctx, figures, args.settings_before, 2 if smoke else 7, 20 if smoke else 200)
+                if args.settings_only:
+                    continue
                 figures["footprint"] = footprint(ctx)
                 print(f"win{bits} footprint:", figures["footprint"], flush=True)
                 figures["startup"] = script_bench.startup(ctx, 2 if smoke else 7, 3 if smoke else 10)
@@ -124,6 +148,10 @@ def main():
         print("smoke run: every figure measured; report not written")
         return 0
     out = Path(args.out)
+    if args.settings_only:
+        report.replace_settings_section(results, out / "performance.md")
+        print(f"wrote the settings section of {out / 'performance.md'}")
+        return 0
     report.write(results, out / "performance.md", out / "performance-list.png")
     print(f"wrote {out / 'performance.md'} and {out / 'performance-list.png'}")
     return 0

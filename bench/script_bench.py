@@ -1,6 +1,7 @@
 """Script-side costs timed between marks: late-bound dispatch against the
-host's dictionary (warm, one host process) and object creation, the first
-in fresh host processes (cold) and repeated (warm)."""
+host's dictionary (warm, one host process), object creation and the
+settings calls, the first in fresh host processes (cold) and repeated
+(warm)."""
 
 from session import ScriptSession, summary
 
@@ -98,3 +99,38 @@ def startup(ctx, processes, warm):
         warmed += blocks["warm"]
         dictionary += blocks["dictionary"]
     return {"cold": summary(cold), "warm": summary(warmed), "dictionary": summary(dictionary)}
+
+
+# The settings calls: the first SaveInfo and GetInfo of a fresh host process
+# (cold), then each call timed on its own (warm), on a file that holds a few
+# dozen settings, as a script's settings file does.
+SETTINGS = """
+Dim w, i, v
+Set w = CreateObject("Brivet.Window")
+CheckError "create"
+Mark "B save cold"
+w.SaveInfo "bench", "first", "v"
+Mark "E save cold"
+Mark "B get cold"
+w.GetInfo "bench", "first", v
+Mark "E get cold"
+For i = 1 To {warm}
+  Mark "B save warm"
+  w.SaveInfo "bench", "k" & (i Mod 40), "v" & i
+  Mark "E save warm"
+  Mark "B get warm"
+  w.GetInfo "bench", "k" & (i Mod 40), v
+  Mark "E get warm"
+Next
+CheckError "settings"
+"""
+
+
+def settings(ctx, processes, warm):
+    blocks = {}
+    for _ in range(processes):
+        session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "settings", SETTINGS.replace("{warm}", str(warm)))
+        session.finish()
+        for name, times in session.intervals().items():
+            blocks.setdefault(name, []).extend(times)
+    return {call: {kind: summary(blocks[f"{call} {kind}"]) for kind in ("cold", "warm")} for call in ("save", "get")}

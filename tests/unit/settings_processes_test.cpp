@@ -99,7 +99,9 @@ class SettingsInProcesses : public ::testing::Test {
   void Round(bool earlier_setting) {
     fs::remove(folder_ / "brivetdll.ini");
     Settings settings(folder_);
-    if (earlier_setting) ASSERT_EQ(WriteSetting(settings.files, settings.profile, u"race", u"earlier", Text(u"kept")), 1);
+    if (earlier_setting) {
+      ASSERT_EQ(WriteSetting(settings.files, settings.profile, u"race", u"earlier", Text(u"kept")), 1);
+    }
     Processes processes;
     for (int writer = 0; writer < kWriters; ++writer)
       processes.Start([&, writer] {
@@ -122,7 +124,9 @@ class SettingsInProcesses : public ::testing::Test {
       for (int i = 0; i < kKeysPerWriter; ++i)
         found += ReadSetting(settings.files, settings.profile, u"race", Key(writer, i)) == Value(writer, i);
     EXPECT_EQ(found, kWriters * kKeysPerWriter);
-    if (earlier_setting) EXPECT_EQ(ReadSetting(settings.files, settings.profile, u"race", u"earlier"), u"kept");
+    if (earlier_setting) {
+      EXPECT_EQ(ReadSetting(settings.files, settings.profile, u"race", u"earlier"), u"kept");
+    }
   }
 
   fs::path folder_;
@@ -153,7 +157,7 @@ TEST_F(SettingsInProcesses, ALockHeldKeepsOthersOutForTheirWaitAndIsTakenOverWhe
   char byte = 0;
   ASSERT_EQ(read(held[0], &byte, 1), 1);
   ASSERT_EQ(byte, 1) << "the holder did not get the lock";
-  EXPECT_EQ(settings.profile.Lock(ini, 20), nullptr);
+  EXPECT_FALSE(settings.profile.Lock(ini, 20)) << "the lock was had while another process held it";
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   close(held[0]);

@@ -13,7 +13,7 @@ import time
 import wave
 from pathlib import Path
 
-from harness import Failure, ScriptRun, check_script_output, until, windows_path
+from harness import Failure, ScriptRun, check_script_output, until, why_no_32bit, windows_path
 from host_cases import jscript_file
 
 SCRIPTS = Path(__file__).resolve().parent / "scripts"
@@ -104,6 +104,150 @@ def case_settings_routines_against_the_model_of_the_settings(ctx):
     if result.returncode != 0:
         raise Failure(result.stdout + result.stderr)
     print("    " + (result.stdout.strip().splitlines() or ["?"])[-1])
+
+
+# --- several hosts on the settings file at once ---------------------------
+
+RACE_KEYS, RACE_READS = 40, 60
+
+# Each host says it is ready and waits for the go, so the calls overlap.
+RACE_START = """
+Dim w, fso, i, r, v, missed
+Set w = CreateObject("Brivet.Window")
+CheckError 0, "create"
+Set fso = CreateObject("Scripting.FileSystemObject")
+fso.CreateTextFile("{ready}").Close
+Do While Not fso.FileExists("{go}")
+  WScript.Sleep 5
+Loop
+missed = 0
+"""
+
+RACE_WRITER = RACE_START + """
+For i = 0 To {keys} - 1
+  r = w.SaveInfo("race", "{name}k" & i, "{name}v" & i)
+  If r <> 1 Then missed = missed + 1 : WScript.Echo "SaveInfo answered " & r & " for key " & i
+Next
+Check missed = 0, "every SaveInfo answered 1"
+Finish
+"""
+
+RACE_READER = RACE_START + """
+For i = 1 To {reads}
+  v = ""
+  r = w.GetInfo("race", "earlier", v)
+  If r <> 1 Or v <> "kept" Then missed = missed + 1 : WScript.Echo "GetInfo answered " & r & " [" & v & "]"
+Next
+Check missed = 0, "the earlier setting was found every time"
+Finish
+"""
+
+
+def settings_rounds():
+    """One round in CI; BRIVET_SETTINGS_ROUNDS makes the long run."""
+    return max(1, int(os.environ.get("BRIVET_SETTINGS_ROUNDS", "1")))
+
+
+def race_bitnesses(ctx):
+    """Three hosts: one of them of the other bitness, registered for the
+    occasion, where this machine runs both."""
+    other = 32 if ctx.bits == 64 else 64
+    if other == 32 and why_no_32bit() is not None:
+        return [ctx.bits] * 3
+    dll = ctx.build.parent / f"win{other}/brivet.dll"
+    if ctx.wine.regsvr32(other, windows_path(dll)).returncode != 0:
+        raise Failure(f"the win{other} DLL did not register")
+    return [ctx.bits, ctx.bits, other]
+
+
+def settings_section(ctx, name):
+    """The section's settings as the file holds them."""
+    settings, inside = {}, False
+    for line in settings_file(ctx).read_bytes().decode("cp1252").splitlines():
+        if line.startswith("["):
+            inside = line.strip()[1:-1].lower() == name
+        elif inside and "=" in line:
+            key, value = line.split("=", 1)
+            settings[key.strip()] = value.strip()
+    return settings
+
+
+def race(ctx, bitnesses, with_reader):
+    """One round: the writers (and the reader) at once; answers the keys
+    written and the keys found with their values."""
+    go = ctx.work / f"go-{ctx.bits}-{ctx.counter}"
+    runs, ready = [], []
+    hosts = [(bits, RACE_WRITER, f"h{n}") for n, bits in enumerate(bitnesses)]
+    if with_reader:
+        hosts.append((ctx.bits, RACE_READER, "reader"))
+    try:
+        for bits, body, name in hosts:
+            ready.append(ctx.work / f"ready-{ctx.bits}-{ctx.counter}-{name}")
+            script = ctx.script_file(body.format(ready=windows_path(ready[-1]), go=windows_path(go), name=name,
+                                                 keys=RACE_KEYS, reads=RACE_READS), "race")
+            runs.append(ScriptRun(ctx.wine, bits, script))
+        if not all(until(lambda: [r.exists() for r in ready], all, timeout=120, pause=0.05)):
+            raise Failure("the hosts did not all start")
+    finally:
+        go.touch()
+        outputs = [run.finish(timeout=180) for run in runs]
+    for (bits, _, name), out in zip(hosts, outputs):
+        try:
+            check_script_output(out)
+        except Failure as e:
+            raise Failure(f"host {name} (win{bits}): {e}") from None
+    settings = settings_section(ctx, "race")
+    written = len(bitnesses) * RACE_KEYS
+    found = sum(settings.get(f"h{n}k{i}") == f"h{n}v{i}" for n in range(len(bitnesses)) for i in range(RACE_KEYS))
+    return written, found, settings
+
+
+def case_settings_writers_at_once_lose_nothing(ctx):
+    bitnesses = race_bitnesses(ctx)
+    rounds, totals = settings_rounds(), [0, 0, 0, 0]
+    for _ in range(rounds):
+        for with_file in (True, False):
+            settings_file(ctx).unlink(missing_ok=True)
+            if with_file:
+                ctx.run_script('Check CreateObject("Brivet.Window").SaveInfo("race", "earlier", "kept") = 1, '
+                               '"the earlier setting"\nFinish', "race")
+            written, found, settings = race(ctx, bitnesses, with_reader=with_file)
+            expect(found, written, "keys found with their values" + (" (no file at the start)" if not with_file else ""))
+            if with_file:
+                expect(settings.get("earlier"), "kept", "the earlier setting")
+            totals = [totals[0] + written, totals[1] + found, totals[2] + with_file * RACE_READS, totals[3] + 1]
+    print(f"    hosts win{'/win'.join(map(str, bitnesses))}: {totals[3]} runs in {rounds} round(s), "
+          f"{totals[0]} keys written, {totals[1]} found, {totals[2]} reads of the earlier setting, all found")
+
+
+HELD_ELSEWHERE = """
+Dim w, v
+Set w = CreateObject("Brivet.Window")
+Check w.SaveInfo("s", "k", "v") = -1, "SaveInfo gives up with -1"
+Check w.GetInfo("s", "k", v) = -2 And v = "", "GetInfo gives up with -2"
+Finish
+"""
+
+AFTER_THE_HOLDER = """
+Dim w, v
+Set w = CreateObject("Brivet.Window")
+Check w.SaveInfo("s", "k", "after") = 1, "SaveInfo answers 1"
+Check w.GetInfo("s", "k", v) = 1 And v = "after", "GetInfo reads it back"
+Finish
+"""
+
+
+def case_settings_lock_held_elsewhere_is_waited_for_a_while_and_taken_over_from_a_killed_holder(ctx):
+    ctx.run_script('Check CreateObject("Brivet.Window").SaveInfo("s", "k", "before") = 1, "a file"\nFinish',
+                   "held")
+    holder = ctx.wine.start(ctx.bits, [ctx.build / "tests/wine/tools/hold_settings_lock.exe"])
+    try:
+        expect(holder.stdout.readline().strip(), "held", "the holder's lock")
+        ctx.run_script(HELD_ELSEWHERE, "held")
+    finally:
+        holder.kill()  # killed with the lock held: the lock is abandoned
+        holder.communicate()
+    ctx.run_script(AFTER_THE_HOLDER, "held")
 
 
 # --- choosers, answered with real keyboard input --------------------------
@@ -475,6 +619,8 @@ CASES = [
     case_two_scripts_write_the_settings_file_in_turn,
     case_settings_names_are_judged_as_the_file_holds_them,
     case_settings_routines_against_the_model_of_the_settings,
+    case_settings_writers_at_once_lose_nothing,
+    case_settings_lock_held_elsewhere_is_waited_for_a_while_and_taken_over_from_a_killed_holder,
     case_file_choosers_answer_what_the_user_typed,
     case_folder_chooser_picks_a_folder,
     case_colour_chooser_answers_components_and_text,
