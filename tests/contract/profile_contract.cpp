@@ -1,5 +1,6 @@
 #include "profile_contract.h"
 
+#include <chrono>
 #include <fstream>
 #include <vector>
 
@@ -138,10 +139,11 @@ void ProfileLockContract(Checker& c, services::Profile& profile, const fs::path&
     const auto held = profile.Lock(file, 1000);
     ExpectEqual(c, "a write under the lock", true, profile.Write(u"s", u"k", Text(u"one"), file));
   }
-  // Another process's write of the same length within the same clock tick:
-  // the time is set before and after it (both times with the precision the
-  // platform's setter has, which may be whole seconds).
-  const fs::file_time_type written = fs::last_write_time(scratch / "settings.ini");
+  // Another process's change that leaves the modification time as it was,
+  // on a file last written a while ago (a copy that keeps the time, a
+  // clock too coarse to move): the time is set before and after it, with
+  // whatever precision the platform's setter has.
+  const fs::file_time_type written = fs::last_write_time(scratch / "settings.ini") - std::chrono::hours(1);
   fs::last_write_time(scratch / "settings.ini", written);
   ExpectEqual(c, "read under the lock", Text(u"one"), read());
   {

@@ -22,13 +22,14 @@ class PrintingChecker final : public brivet::contract::Checker {
   void Failed(const std::string& message) override { std::printf("FAIL %s\n", message.c_str()); }
 };
 
+DWORD WINAPI RunBody(void* body) {
+  (*static_cast<const std::function<void()>*>(body))();
+  return 0;
+}
+
 void OnAnotherThread(const std::function<void()>& body) {
-  const auto run = [](void* parameter) -> DWORD {
-    (*static_cast<const std::function<void()>*>(parameter))();
-    return 0;
-  };
   const brivet::win32::UniqueKernelObject thread(
-      CreateThread(nullptr, 0, run, const_cast<std::function<void()>*>(&body), 0, nullptr));
+      CreateThread(nullptr, 0, RunBody, const_cast<std::function<void()>*>(&body), 0, nullptr));
   if (!thread) throw std::runtime_error("CreateThread failed");
   WaitForSingleObject(thread.get(), INFINITE);
 }
