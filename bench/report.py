@@ -17,6 +17,10 @@ def ms(s):
     return f"{s * 1e3:.1f} ms"
 
 
+def ms2(s):
+    return f"{s * 1e3:.2f} ms"
+
+
 def us(s):
     return f"{s * 1e6:.2f} µs"
 
@@ -229,9 +233,8 @@ def settings_section(results):
             continue
         for call, name in calls.items():
             for kind, what in (("cold", "cold (first in a fresh host process)"), ("warm", "warm")):
-                unit = ms if kind == "cold" else us
                 lines.append(f"| {label}{name} {what} | " +
-                             " | ".join(rounds(wine[b][key][call][kind], unit) for b in bits) + " |")
+                             " | ".join(rounds(wine[b][key][call][kind], ms2) for b in bits) + " |")
     return lines
 
 
@@ -279,9 +282,11 @@ HOW = """## How each figure is measured
   the form; the form's window is built at the first call that touches it, timed under
   List scale), then repeated create-and-release in the same process (warm).
 - Settings file: seven fresh host processes, each timing its first `SaveInfo` and
-  `GetInfo` (cold) and then 200 of each, every call between marks of its own (warm), on
-  a file of a few dozen settings; per-call times are at the pipe's resolution. The figures
-  before the lock come from a build of the previous version (`--settings-before`).
+  `GetInfo` (cold, one call between two marks: at the pipe's resolution) and then ten
+  blocks of 40 calls of each on a file of about 40 settings (warm: a block's time divided
+  by its calls; the worst is the worst block). The figures before the lock come from a
+  build of the previous version, registered in its place for the while, one process of
+  each build in turn (`--settings-before`).
 - Footprint: `bench/wine/footprint.exe` creates one object and sets its title (which
   builds the form's window) and reports what the process gained: committed private
   memory summed over its regions, its windows, and its live GDI objects (where `GetGuiResources` answers nothing, as under

@@ -63,17 +63,21 @@ def footprint(ctx):
     return {k: int(v) for k, v in values.items()} | {"dll_bytes": ctx.dll.stat().st_size}
 
 
-def settings_calls(ctx, figures, before_root, processes, warm):
+def settings_calls(ctx, figures, before_root, processes, blocks):
     """The settings calls with this build's DLL and, when given, with an
-    earlier build's, registered in its place for the while."""
+    earlier build's, registered in its place for the while: one process of
+    each in turn, so both meet the same load of the machine."""
+    dlls = {"settings": ctx.dll}
     if before_root:
-        before = Path(before_root) / f"win{ctx.bits}/brivet.dll"
-        if ctx.wine.regsvr32(ctx.bits, harness.windows_path(before)).returncode != 0:
-            raise RuntimeError(f"registering {before} failed")
-        figures["settings_before"] = script_bench.settings(ctx, processes, warm)
-        if ctx.wine.regsvr32(ctx.bits, harness.windows_path(ctx.dll)).returncode != 0:
-            raise RuntimeError(f"registering {ctx.dll} again failed")
-    figures["settings"] = script_bench.settings(ctx, processes, warm)
+        dlls = {"settings_before": Path(before_root) / f"win{ctx.bits}/brivet.dll", **dlls}
+    found = {key: [] for key in dlls}
+    for _ in range(processes):
+        for key, dll in dlls.items():
+            if len(dlls) > 1 and ctx.wine.regsvr32(ctx.bits, harness.windows_path(dll)).returncode != 0:
+                raise RuntimeError(f"registering {dll} failed")
+            found[key].append(script_bench.settings_process(ctx, blocks))
+    for key, runs in found.items():
+        figures[key] = script_bench.settings_summary(runs)
     print(f"win{ctx.bits} settings:", {c: round(v["warm"]["median"] * 1e6, 1) for c, v in
                                        figures["settings"].items()}, flush=True)
 
@@ -117,7 +121,7 @@ def main():
                 if wine.regsvr32(bits, harness.windows_path(ctx.dll)).returncode != 0:
                     raise RuntimeError(f"registering the {bits}-bit DLL failed")
                 figures = results["wine"][bits] = {}
-                settings_calls(ctx, figures, args.settings_before, 2 if smoke else 7, 20 if smoke else 200)
+                settings_calls(ctx, figures, args.settings_before, 2 if smoke else 7, 2 if smoke else 10)
                 if args.settings_only:
                     continue
                 figures["footprint"] = footprint(ctx)

@@ -102,10 +102,10 @@ def startup(ctx, processes, warm):
 
 
 # The settings calls: the first SaveInfo and GetInfo of a fresh host process
-# (cold), then each call timed on its own (warm), on a file that holds a few
-# dozen settings, as a script's settings file does.
+# (cold), then blocks of each (warm), on a file that holds a few dozen
+# settings, as a script's settings file does.
 SETTINGS = """
-Dim w, i, v
+Dim w, i, v, block
 Set w = CreateObject("Brivet.Window")
 CheckError "create"
 Mark "B save cold"
@@ -114,23 +114,33 @@ Mark "E save cold"
 Mark "B get cold"
 w.GetInfo "bench", "first", v
 Mark "E get cold"
-For i = 1 To {warm}
+For block = 1 To {blocks}
   Mark "B save warm"
-  w.SaveInfo "bench", "k" & (i Mod 40), "v" & i
+  For i = 1 To {calls} : w.SaveInfo "bench", "k" & i, "v" & block : Next
   Mark "E save warm"
   Mark "B get warm"
-  w.GetInfo "bench", "k" & (i Mod 40), v
+  For i = 1 To {calls} : w.GetInfo "bench", "k" & i, v : Next
   Mark "E get warm"
 Next
 CheckError "settings"
 """
 
 
-def settings(ctx, processes, warm):
-    blocks = {}
-    for _ in range(processes):
-        session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "settings", SETTINGS.replace("{warm}", str(warm)))
-        session.finish()
-        for name, times in session.intervals().items():
-            blocks.setdefault(name, []).extend(times)
-    return {call: {kind: summary(blocks[f"{call} {kind}"]) for kind in ("cold", "warm")} for call in ("save", "get")}
+SETTINGS_CALLS = 40
+
+
+def settings_process(ctx, blocks):
+    """One fresh host process: cold, one call; warm, a block's time divided
+    by its calls, so the pipe's and the scheduler's jitter spread over the
+    block."""
+    body = SETTINGS.replace("{blocks}", str(blocks)).replace("{calls}", str(SETTINGS_CALLS))
+    session = ScriptSession(ctx.wine, ctx.bits, ctx.work, "settings", body)
+    session.finish()
+    return {name: [t / SETTINGS_CALLS if name.endswith("warm") else t for t in times]
+            for name, times in session.intervals().items()}
+
+
+def settings_summary(runs):
+    """The figures of several processes' runs together."""
+    return {call: {kind: summary([t for run in runs for t in run[f"{call} {kind}"]]) for kind in ("cold", "warm")}
+            for call in ("save", "get")}

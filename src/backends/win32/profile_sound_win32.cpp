@@ -75,24 +75,32 @@ UniqueKernelObject OpenSettingsMutex() {
   return {};
 }
 
+// Owns the mutex (not its handle, which the profile keeps) until it goes.
 class MutexHold final : public services::Profile::Hold {
  public:
-  explicit MutexHold(UniqueKernelObject mutex) : mutex_(std::move(mutex)) {}
-  ~MutexHold() override { ReleaseMutex(mutex_.get()); }
+  explicit MutexHold(HANDLE mutex) : mutex_(mutex) {}
+  ~MutexHold() override { ReleaseMutex(mutex_); }
+  MutexHold(const MutexHold&) = delete;
+  MutexHold& operator=(const MutexHold&) = delete;
 
  private:
-  UniqueKernelObject mutex_;
+  HANDLE mutex_;
 };
 
 }  // namespace
 
 std::unique_ptr<services::Profile::Hold> Win32Profile::Lock(const Text& file, int32_t wait_ms) {
-  UniqueKernelObject mutex = OpenSettingsMutex();
+  HANDLE mutex;
+  {
+    std::lock_guard guard(opening_);
+    if (!mutex_) mutex_ = OpenSettingsMutex();
+    mutex = mutex_.get();
+  }
   if (!mutex) return nullptr;
-  const DWORD waited = WaitForSingleObject(mutex.get(), static_cast<DWORD>(std::max(wait_ms, 0)));
+  const DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(std::max(wait_ms, 0)));
   // Abandoned: its holder ended without releasing it, and now it is ours.
   if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) return nullptr;
-  auto held = std::make_unique<MutexHold>(std::move(mutex));
+  auto held = std::make_unique<MutexHold>(mutex);
   // The profile functions keep the files they read and trust the cached
   // copy while the modification time is unchanged, which a change in the
   // same clock tick does not move; this call drops the file from the cache.

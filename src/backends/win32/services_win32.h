@@ -38,6 +38,12 @@ class Win32Profile final : public services::Profile {
              const Text& file) override;
   // The machine's one settings mutex, whatever the file.
   std::unique_ptr<Hold> Lock(const Text& file, int32_t wait_ms) override;
+
+ private:
+  // The mutex, opened at the first lock that succeeds in opening it and
+  // kept while the profile lives: two calls to the system fewer a call.
+  SlimLock opening_;
+  UniqueKernelObject mutex_;
 };
 
 class Win32Sound final : public services::Sound {
