@@ -55,15 +55,37 @@ std::vector<File> Files() {
   };
 }
 
-TEST(SettingsFile, GarbageLongLinesAndMissingLineEndsAreReadWithoutHarm) {
-  OnFreshThread([] {
-    ScriptHost host;
-    headless::HeadlessServices& services = headless::InstalledHeadlessServices();
-    const fs::path folder = fs::temp_directory_path() / "brivet-settings-garbage";
+// A script host whose Windows folder is a scratch folder, emptied at the
+// end.
+struct ScratchSettings : ScriptHost {
+  explicit ScratchSettings(const char* name)
+      : services(headless::InstalledHeadlessServices()), folder(fs::temp_directory_path() / name) {
     fs::remove_all(folder);
     fs::create_directories(folder);
     services.file_system.windows_folder = folder;
-    const fs::path ini = folder / "brivetdll.ini";
+  }
+  ~ScratchSettings() {
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    services.file_system = headless::HeadlessFileSystemFactory();
+  }
+  void Put(const std::string& bytes) const {
+    std::ofstream out(ini, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::string Bytes() const {
+    std::ifstream in(ini, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+  headless::HeadlessServices& services;
+  const fs::path folder;
+  const fs::path ini = folder / "brivetdll.ini";
+};
+
+TEST(SettingsFile, GarbageLongLinesAndMissingLineEndsAreReadWithoutHarm) {
+  OnFreshThread([] {
+    ScratchSettings host("brivet-settings-garbage");
     window::Window w;
     const auto read_all = [&](const File& file, const std::vector<Read>& reads, const char* when) {
       for (const Read& r : reads) {
@@ -75,50 +97,28 @@ TEST(SettingsFile, GarbageLongLinesAndMissingLineEndsAreReadWithoutHarm) {
       }
     };
     for (const File& file : Files()) {
-      {
-        std::ofstream out(ini, std::ios::binary | std::ios::trunc);
-        out.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
-      }
+      host.Put(file.bytes);
       read_all(file, file.reads, "before the write");
       EXPECT_EQ(host.Call(w, u"SaveInfo", {S("added"), S("n"), S("written")}), Variant::I2(1)) << file.what;
       std::vector<Read> after = file.reads;
       after.push_back({"added", "n", 1, "written"});
       read_all(file, after, "after the write");
-      std::ifstream in(ini, std::ios::binary);
-      const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
       // The write changed only what it wrote: every byte before stays.
-      EXPECT_EQ(bytes.substr(0, file.bytes.size()), file.bytes) << file.what;
+      EXPECT_EQ(host.Bytes().substr(0, file.bytes.size()), file.bytes) << file.what;
     }
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-    services.file_system = headless::HeadlessFileSystemFactory();
   });
 }
 
 TEST(SettingsFile, ALoneCarriageReturnEndingTheFileIsKeptWhenAnotherLineIsRewritten) {
   OnFreshThread([] {
-    ScriptHost host;
-    headless::HeadlessServices& services = headless::InstalledHeadlessServices();
-    const fs::path folder = fs::temp_directory_path() / "brivet-settings-lone-cr";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    services.file_system.windows_folder = folder;
-    const fs::path ini = folder / "brivetdll.ini";
-    {
-      std::ofstream out(ini, std::ios::binary | std::ios::trunc);
-      out << "[keep]\r\nk=v\r\n[last]\r\nz=1\r";
-    }
+    ScratchSettings host("brivet-settings-lone-cr");
+    host.Put("[keep]\r\nk=v\r\n[last]\r\nz=1\r");
     window::Window w;
     EXPECT_EQ(host.Call(w, u"SaveInfo", {S("keep"), S("k"), S("w")}), Variant::I2(1));
     std::vector<Variant> written;
     EXPECT_EQ(host.Call(w, u"GetInfo", {S("last"), S("z"), S("")}, &written), Variant::I2(1));
     EXPECT_EQ(written.at(2), S("1"));
-    std::ifstream in(ini, std::ios::binary);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
-              "[keep]\r\nk=w\r\n[last]\r\nz=1\r");
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-    services.file_system = headless::HeadlessFileSystemFactory();
+    EXPECT_EQ(host.Bytes(), "[keep]\r\nk=w\r\n[last]\r\nz=1\r");
   });
 }
 
