@@ -130,11 +130,15 @@ TEST(ShowTextBox, SectionsSizesAndBookkeeping) {
       {"default with two", true, M(), M(), Variant::I2(2), 2, true, true, 1620 + 555, 5505, 5025,
        1350},
   };
+  // The method ShowTextBoxes does what the put does, its count first.
+  for (const bool method : {false, true})
   for (const TextBoxCase& c : cases) {
     OnFreshThread([&] {
       ScriptHost host;
       window::Window w;
-      host.Put(w, u"ShowTextBox", c.inum, {Variant::Bool(c.multi), c.vw, c.vh});
+      SCOPED_TRACE(method ? "ShowTextBoxes" : "ShowTextBox");
+      if (method) host.Call(w, u"ShowTextBoxes", {c.inum, Variant::Bool(c.multi), c.vw, c.vh});
+      else host.Put(w, u"ShowTextBox", c.inum, {Variant::Bool(c.multi), c.vw, c.vh});
       const headless::HeadlessForm& f = host.form();
       const window::DialogState& s = ThreadState();
       EXPECT_EQ(s.TextBoxCount, c.count) << c.what;

@@ -30,7 +30,7 @@ HRESULT ReportError(const Error& error) {
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
     const Text description = T(error.what());
-    create->SetGUID(IID__Window);
+    create->SetGUID(IID__Window2);
     create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(kSource)));
     create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
     ComPtr<IErrorInfo> info;
@@ -115,7 +115,7 @@ struct ReleaseObject {
   void operator()(WindowObject* object) const noexcept;
 };
 
-class WindowObject final : public _Window, public ISupportErrorInfo {
+class WindowObject final : public _Window2, public ISupportErrorInfo {
  public:
   WindowObject() { ObjectCreated(); }
   ~WindowObject() {
@@ -126,8 +126,8 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Window) {
-      *out = static_cast<_Window*>(this);
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Window || riid == IID__Window2) {
+      *out = static_cast<_Window2*>(this);
     } else if (riid == IID_ISupportErrorInfo) {
       *out = static_cast<ISupportErrorInfo*>(this);
     } else {
@@ -146,7 +146,7 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
 
   // ISupportErrorInfo
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
-    return riid == IID__Window ? S_OK : S_FALSE;
+    return riid == IID__Window || riid == IID__Window2 ? S_OK : S_FALSE;
   }
 
   // IDispatch
@@ -281,6 +281,15 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
     return Get<"DeleteInfo">(r, a, b);
   }
   STDMETHODIMP PlaySound(VARIANT* a) override { return Run<"PlaySound">(a); }
+  STDMETHODIMP get_ResponseText1(VARIANT* r) override { return Read<"ResponseText1">(r); }
+  STDMETHODIMP get_ResponseText2(VARIANT* r) override { return Read<"ResponseText2">(r); }
+  STDMETHODIMP get_ResponseListItem(VARIANT* r) override { return Read<"ResponseListItem">(r); }
+  STDMETHODIMP GetInfoValue(VARIANT* a, VARIANT* b, VARIANT* r) override {
+    return Get<"GetInfoValue">(r, a, b);
+  }
+  STDMETHODIMP ShowTextBoxes(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d) override {
+    return Run<"ShowTextBoxes">(a, b, c, d);
+  }
 
   std::unique_ptr<window::Window> logic_;
 
@@ -297,6 +306,10 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
   HRESULT Run(Args*... args) {
     return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::Method), false>(nullptr,
                                                                                       args...);
+  }
+  template <dispatch::MemberName Name>
+  HRESULT Read(VARIANT* result) {
+    return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::PropertyGet), true>(result);
   }
   template <dispatch::MemberName Name, typename... Args>
   HRESULT Get(VARIANT* result, Args*... args) {
