@@ -87,7 +87,7 @@ var fso = new ActiveXObject("Scripting.FileSystemObject");
 var w = new ActiveXObject("Brivet.Window");
 check(w.SaveInfo("jscript", "greeting", "gr\u00fc\u00df dich") === 1, "SaveInfo");
 w.Title = "Brivet jscript keys";
-w.ShowTextBoxes(2, false);
+w.ShowTextBox(false) = 2;
 w.Text1Caption = "&Name";
 w.Text2Caption = "&City";
 w.LoadList("red,green");

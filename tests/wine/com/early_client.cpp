@@ -40,10 +40,12 @@ void CheckErrorInfo(const wchar_t* expected) {
 // A multithreaded apartment (where some hosts run their scripts) reaches the
 // object through the registered marshaler: an old member and a new one,
 // through a proxy of _Window2.
+// An object created there lives on a single-threaded thread that COM starts
+// for it, and is reached through the marshaler as well.
 struct Remote {
   IStream* stream = nullptr;
-  HRESULT put = E_FAIL, read = E_FAIL;
-  bool text_seen = false;
+  HRESULT put = E_FAIL, read = E_FAIL, created = E_FAIL, created_read = E_FAIL;
+  bool text_seen = false, created_empty = false;
 };
 
 DWORD WINAPI CallFromAnotherApartment(void* parameter) {
@@ -61,6 +63,16 @@ DWORD WINAPI CallFromAnotherApartment(void* parameter) {
       VariantInit(&text);
       remote.read = proxy->get_ResponseText1(&text);
       remote.text_seen = V_VT(&text) == VT_BSTR && wcscmp(V_BSTR(&text), L"early \u00e9") == 0;
+      VariantClear(&text);
+    }
+    ComPtr<_Window2> own;
+    remote.created = CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&own));
+    if (own) {
+      VARIANT text;
+      VariantInit(&text);
+      // That thread has answered no dialog yet.
+      remote.created_read = own->get_ResponseText2(&text);
+      remote.created_empty = V_VT(&text) == VT_EMPTY;
       VariantClear(&text);
     }
   }
@@ -82,6 +94,9 @@ void CallAcrossApartments(_Window2* w) {
   EXPECT_HR(S_OK, remote.put, "put_Title through the proxy");
   EXPECT_HR(S_OK, remote.read, "get_ResponseText1 through the proxy");
   EXPECT_TRUE_MSG(remote.text_seen, "the proxy read the recorded text");
+  EXPECT_HR(S_OK, remote.created, "CoCreateInstance from the multithreaded apartment");
+  EXPECT_HR(S_OK, remote.created_read, "get_ResponseText2 of the object created there");
+  EXPECT_TRUE_MSG(remote.created_empty, "its thread's answer is still Empty");
 }
 
 }  // namespace
