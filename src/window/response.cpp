@@ -51,6 +51,14 @@ Variant Recorded(Variant DialogState::*field) {
 
 }  // namespace
 
+Variant Window::ResponseCode() {
+  try {
+    return Variant::I2(ThreadState().ResponseCode);
+  } catch (const std::exception&) {
+    return Variant::I2(0);
+  }
+}
+
 Variant Window::ResponseText1() { return Recorded(&DialogState::ResponseText1); }
 Variant Window::ResponseText2() { return Recorded(&DialogState::ResponseText2); }
 Variant Window::ResponseListItem() { return Recorded(&DialogState::ResponseListItem); }

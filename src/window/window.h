@@ -64,9 +64,10 @@ class Window {
   Variant ChooseColorHex();
 
   // The answer. Response hands the texts and the entry back through its
-  // arguments; the three readers hand each back as a result, for clients
+  // arguments; the readers hand each part back as a result, for clients
   // that pass every argument by value.
   Variant Response(Variant& stext1, Variant& stext2, Variant& slist);
+  Variant ResponseCode();
   Variant ResponseText1();
   Variant ResponseText2();
   Variant ResponseListItem();

@@ -177,6 +177,12 @@ TEST(ShowTextBox, DefaultsGoBackIntoTheCallersVariables) {
     EXPECT_EQ(written[1], Variant::I4(500));
     // An empty height is a height of 0, not an omitted one.
     EXPECT_FLOAT_EQ(host.form().Height(ControlId::T1M), 0);
+    // The method takes values: the raised width is not written back.
+    ASSERT_EQ(host.Invoke(w, u"ShowTextBoxes", dispatch::kMethod,
+                          {Variant::I2(2), Variant::Bool(true), Variant::I4(200), Variant::R8(40)}, nullptr,
+                          &written),
+              0);
+    EXPECT_EQ(written[2], Variant::I4(200));
   });
 }
 

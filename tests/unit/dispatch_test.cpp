@@ -10,7 +10,7 @@ using dispatch::kPropertyPut;
 
 TEST(Dispatch, TableMatchesTheInterfaceLayout) {
   const auto members = dispatch::Members();
-  EXPECT_EQ(members.size(), 45u);
+  EXPECT_EQ(members.size(), 46u);
   EXPECT_STREQ(members.front().name, "Window");
   EXPECT_STREQ(members[dispatch::kWindowMemberCount - 1].name, "PlaySound");
   EXPECT_STREQ(members.back().name, "ShowTextBoxes");

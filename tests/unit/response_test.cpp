@@ -15,6 +15,7 @@ Variant AskAll(ScriptHost& host, window::Window& w, Variant& a, Variant& b, Vari
   a = written[0];
   b = written[1];
   c = written[2];
+  EXPECT_EQ(host.Call(w, u"ResponseCode"), code);
   EXPECT_EQ(host.Call(w, u"ResponseText1"), a);
   EXPECT_EQ(host.Call(w, u"ResponseText2"), b);
   EXPECT_EQ(host.Call(w, u"ResponseListItem"), c);

@@ -95,7 +95,7 @@ w.ShowList();
 w.ShowButtons = 2;
 checkError(0, "Show()", function () { w.Show(); });
 var f = fso.CreateTextFile("{out}", true, true);
-f.Write([w.Response(), w.ResponseText1, w.ResponseText2, w.ResponseListItem,
+f.Write([w.ResponseCode, w.ResponseText1, w.ResponseText2, w.ResponseListItem,
          w.GetInfoValue("jscript", "greeting")].join("\x1e"));
 f.Close();
 check(w.DeleteInfo("jscript", "greeting") === 1, "DeleteInfo");

@@ -281,14 +281,16 @@ class WindowObject final : public _Window2, public ISupportErrorInfo {
     return Get<"DeleteInfo">(r, a, b);
   }
   STDMETHODIMP PlaySound(VARIANT* a) override { return Run<"PlaySound">(a); }
+  STDMETHODIMP get_ResponseCode(VARIANT* r) override { return Read<"ResponseCode">(r); }
   STDMETHODIMP get_ResponseText1(VARIANT* r) override { return Read<"ResponseText1">(r); }
   STDMETHODIMP get_ResponseText2(VARIANT* r) override { return Read<"ResponseText2">(r); }
   STDMETHODIMP get_ResponseListItem(VARIANT* r) override { return Read<"ResponseListItem">(r); }
-  STDMETHODIMP GetInfoValue(VARIANT* a, VARIANT* b, VARIANT* r) override {
-    return Get<"GetInfoValue">(r, a, b);
+  // Arguments passed by value: the caller's copies, never written.
+  STDMETHODIMP GetInfoValue(VARIANT a, VARIANT b, VARIANT* r) override {
+    return Get<"GetInfoValue">(r, &a, &b);
   }
-  STDMETHODIMP ShowTextBoxes(VARIANT* a, VARIANT* b, VARIANT* c, VARIANT* d) override {
-    return Run<"ShowTextBoxes">(a, b, c, d);
+  STDMETHODIMP ShowTextBoxes(VARIANT a, VARIANT b, VARIANT c, VARIANT d) override {
+    return Run<"ShowTextBoxes">(&a, &b, &c, &d);
   }
 
   std::unique_ptr<window::Window> logic_;
@@ -317,19 +319,22 @@ class WindowObject final : public _Window2, public ISupportErrorInfo {
                                                                                      args...);
   }
 
-  // Calls member `Index` of the table with the caller's in/out arguments;
-  // an omitted optional arrives as a null pointer or the missing value.
+  // Calls member `Index` of the table with the caller's in/out arguments
+  // (or, for a member whose parameters are by value, the copies it was
+  // handed); an omitted optional arrives as a null pointer or the missing
+  // value.
   template <int Index, bool HasResult, typename... Args>
   HRESULT Entry(VARIANT* result, Args*... arguments) {
     constexpr const dispatch::Member& member = dispatch::Members()[Index];
     static_assert(member.param_count == sizeof...(Args), "the entry's arguments are the member's");
     static_assert(member.has_result == HasResult, "the entry returns what the member returns");
+    constexpr bool by_value = member.param_count > 0 && member.params[0].by_value;
     if (HasResult && !result) return E_POINTER;
     VARIANT* raw[sizeof...(Args) + 1] = {arguments..., nullptr};
     return Guarded([&]() -> HRESULT {
       Variant value;
       {
-        Arguments args(raw, sizeof...(Args), Arguments::ByValue::Variable);
+        Arguments args(raw, sizeof...(Args), by_value ? Arguments::ByValue::Copy : Arguments::ByValue::Variable);
         std::array<Variant*, 4> slots{};
         for (size_t i = 0; i < args.values().size(); ++i) slots[i] = &args.values()[i];
         member.call(*logic_, slots.data(), &value);

@@ -64,7 +64,11 @@ void CheckMember(ITypeInfo* info, int func, int index, const brivet::dispatch::M
     const USHORT flags = e.paramdesc.wParamFlags;
     if (p < m.param_count) {
       const bool is_window = index < 2;
-      if (!is_window) {
+      if (m.params[p].by_value) {
+        EXPECT_TRUE_MSG(e.tdesc.vt == VT_VARIANT, "%s param %d: expected VARIANT", m.name, p);
+        EXPECT_TRUE_MSG((flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == PARAMFLAG_FIN,
+                        "%s param %d: expected in, flags 0x%x", m.name, p, flags);
+      } else if (!is_window) {
         EXPECT_TRUE_MSG(e.tdesc.vt == VT_PTR && e.tdesc.lptdesc->vt == VT_VARIANT,
                         "%s param %d: expected VARIANT*", m.name, p);
         EXPECT_TRUE_MSG((flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == (PARAMFLAG_FIN | PARAMFLAG_FOUT),

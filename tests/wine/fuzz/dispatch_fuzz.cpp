@@ -83,11 +83,12 @@ constexpr MemberShape kMembers[] = {
     {0x60030025, Method, 3, 0, false, false, Texts::Unstorable},      // SaveInfo
     {0x60030026, Method, 2, 0, false, false, Texts::Unstorable},      // DeleteInfo
     {0x60030027, Method, 1, 0, false, false, Texts::Unstorable},      // PlaySound
-    {0x68040000, Get, 0, 0, false, false, Texts::Any},        // ResponseText1
-    {0x68040001, Get, 0, 0, false, false, Texts::Any},        // ResponseText2
-    {0x68040002, Get, 0, 0, false, false, Texts::Any},        // ResponseListItem
-    {0x60040003, Method, 2, 0, false, false, Texts::Unstorable},      // GetInfoValue
-    {0x60040004, Method, 4, 2, true, false, Texts::Any},      // ShowTextBoxes: sizes written back
+    {0x68040000, Get, 0, 0, false, false, Texts::Any},        // ResponseCode
+    {0x68040001, Get, 0, 0, false, false, Texts::Any},        // ResponseText1
+    {0x68040002, Get, 0, 0, false, false, Texts::Any},        // ResponseText2
+    {0x68040003, Get, 0, 0, false, false, Texts::Any},        // ResponseListItem
+    {0x60040004, Method, 2, 0, false, false, Texts::Unstorable},      // GetInfoValue
+    {0x60040005, Method, 4, 2, false, false, Texts::Any},     // ShowTextBoxes
 };
 constexpr unsigned kShapes = sizeof kMembers / sizeof kMembers[0];
 

@@ -70,8 +70,8 @@ checkError(0, "PlaySound(null)", function () { w.PlaySound(null); });
 var r = w.Response();
 check(r === 0, "Response() before any dialog answers 0 (" + r + ")");
 check(w.Response("a", "b", "c") === 0, "Response with three values");
-check(typeof w.ResponseText1 == "undefined" && typeof w.ResponseListItem == "undefined",
-      "before any dialog the texts are empty values");
+check(w.ResponseCode === 0 && typeof w.ResponseText1 == "undefined" && typeof w.ResponseListItem == "undefined",
+      "before any dialog the code is 0 and the texts are empty values");
 checkStatus(MEMBER_NOT_FOUND, "assigning to ResponseText2", function () { w.ResponseText2 = "x"; });
 checkError(0, "ShowTextBoxes(2, true, 300, 50)", function () { w.ShowTextBoxes(2, true, 300, 50); });
 checkError(13, "ShowTextBoxes(a word)", function () { w.ShowTextBoxes("two", false); });
