@@ -2,8 +2,7 @@
 // Run it with:  cscript //nologo pick_entry.js
 //
 // JScript passes arguments by value, so Response(text1, text2, entry) cannot
-// hand the entry back. Keep the dialog with Persist instead: after Show the
-// selected entry is still in the list, and RemoveSelListItem answers it.
+// hand the entry back through its arguments: ResponseListItem answers it.
 var w = new ActiveXObject("Brivet.Window");
 w.Title = "Deploy (JScript)";
 w.Caption = "Which environment shall we deploy to?";
@@ -13,12 +12,9 @@ w.ShowButtons = 2;
 w.Button1Caption = "Deploy";
 w.Button2Caption = "Cancel";
 
-w.Persist = true;
 w.Show();
 var answer = w.Response();          // the button's number comes back as usual
-var entry = w.RemoveSelListItem();  // "" when nothing was selected
-w.Persist = false;
-w.Reset();                          // done with the kept dialog
+var entry = w.ResponseListItem;     // "" when nothing was selected
 
 if (answer != 1) {
   WScript.Echo("Cancelled");

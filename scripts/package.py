@@ -60,14 +60,16 @@ def configured_version(build):
 
 
 def identifiers():
-    """The library, interface and class identifiers, in the order the type
-    library description declares them."""
-    found = re.findall(r"uuid\(([0-9a-fA-F-]{36})\)", (ROOT / "src/interface/brivet.idl").read_text())
-    library, interface, klass = ("{" + g.upper() + "}" for g in found[:3])
-    return library, interface, klass
+    """The library's, the class's and each interface's identifier, by the
+    name the type library description declares them under."""
+    text = (ROOT / "src/interface/brivet.idl").read_text()
+    found = dict((name, "{" + uuid.upper() + "}") for uuid, name in re.findall(
+        r"uuid\(([0-9a-fA-F-]{36})\).*?\]\s*(?:library|interface|coclass)\s+(\w+)", text, re.S))
+    interfaces = [(found[name], name) for name in ("_Window", "_Window2")]
+    return found["Brivet"], interfaces, found["Window"]
 
 
-LIBID, IID, CLSID = identifiers()
+LIBID, INTERFACES, CLSID = identifiers()
 
 
 def com_registration(bits, dll, folder, library_version):
@@ -85,7 +87,7 @@ def com_registration(bits, dll, folder, library_version):
         (f"{classes}{PROGID}", None, "Window"),
         (f"{classes}{PROGID}\\CLSID", None, CLSID),
     ]
-    clsid, iid = f"{classes}CLSID\\{CLSID}", f"{classes}Interface\\{IID}"
+    clsid = f"{classes}CLSID\\{CLSID}"
     own = [
         (f"{library}\\0\\win{bits}", None, dll),
         (clsid, None, "Window"),
@@ -95,12 +97,16 @@ def com_registration(bits, dll, folder, library_version):
         (f"{clsid}\\VersionIndependentProgID", None, PROGID),
         (f"{clsid}\\TypeLib", None, LIBID),
         (f"{clsid}\\Version", None, library_version),
-        (iid, None, "_Window"),
-        (f"{iid}\\ProxyStubClsid", None, AUTOMATION_PROXY),
-        (f"{iid}\\ProxyStubClsid32", None, AUTOMATION_PROXY),
-        (f"{iid}\\TypeLib", None, LIBID),
-        (f"{iid}\\TypeLib", "Version", library_version),
     ]
+    for iid, name in INTERFACES:
+        key = f"{classes}Interface\\{iid}"
+        own += [
+            (key, None, name),
+            (f"{key}\\ProxyStubClsid", None, AUTOMATION_PROXY),
+            (f"{key}\\ProxyStubClsid32", None, AUTOMATION_PROXY),
+            (f"{key}\\TypeLib", None, LIBID),
+            (f"{key}\\TypeLib", "Version", library_version),
+        ]
     return own + (shared if bits == 64 else [])
 
 

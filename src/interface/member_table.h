@@ -23,6 +23,8 @@ struct Param {
   // Declared as a text rather than a variant: the argument is converted
   // before the routine runs, and one that cannot be is refused.
   bool text = false;
+  // Declared as a variant passed by value: nothing goes back to the caller.
+  bool by_value = false;
 };
 
 // Calls the member's routine; args are in declaration order (for a property
@@ -40,7 +42,10 @@ struct Member {
   Thunk call;
 };
 
-inline constexpr int kMemberCount = 40;
+// The members of _Window, then those _Window2 adds after them: one virtual
+// table, the second interface extending the first.
+inline constexpr int kWindowMemberCount = 40;
+inline constexpr int kMemberCount = 46;
 // Entries of IUnknown and IDispatch before the first member's slot.
 inline constexpr int kFirstMemberSlot = 7;
 
@@ -55,6 +60,8 @@ using WindowLogic = window::Window;
 constexpr Param P(const char* name) { return {name, false}; }
 constexpr Param Opt(const char* name) { return {name, true}; }
 constexpr Param Str(const char* name) { return {name, false, true}; }
+constexpr Param In(const char* name) { return {name, false, false, true}; }
+constexpr Param OptIn(const char* name) { return {name, true, false, true}; }
 
 // One thunk per routine shape; the member function is a template argument,
 // so the table stays data and each entry names its routine once.
@@ -79,6 +86,13 @@ inline void GetWindowText(WindowLogic& w, Variant* const*, Variant* r) { *r = Va
 inline void PutWindowText(WindowLogic& w, Variant* const* a, Variant*) { w.set_window_text(ToText(*a[0])); }
 inline void PutShowTextBox(WindowLogic& w, Variant* const* a, Variant*) {
   w.ShowTextBox(*a[0], *a[1], *a[2], *a[3]);
+}
+// The same as a method, for clients that cannot assign to a property with
+// arguments: the count first, then what the put takes as indexes. Its
+// arguments are values: the sizes it would write back go to copies.
+inline void CallShowTextBoxes(WindowLogic& w, Variant* const* a, Variant*) {
+  Variant width = *a[2], height = *a[3];
+  w.ShowTextBox(*a[1], width, height, *a[0]);
 }
 
 // clang-format off
@@ -123,13 +137,19 @@ inline constexpr std::array<Member, kMemberCount> kMembers = {{
   {"SaveInfo",          K::Method,      0x60030025, 3, {P("vsect"), P("vlin"), P("vval")}, true, Get3<&WindowLogic::SaveInfo>},
   {"DeleteInfo",        K::Method,      0x60030026, 2, {P("vsect"), P("vlin")}, true, Get2<&WindowLogic::DeleteInfo>},
   {"PlaySound",         K::Method,      0x60030027, 1, {P("vfil")}, false, Call1<&WindowLogic::PlaySound>},
+  {"ResponseCode",      K::PropertyGet, 0x68040000, 0, {}, true, Get0<&WindowLogic::ResponseCode>},
+  {"ResponseText1",     K::PropertyGet, 0x68040001, 0, {}, true, Get0<&WindowLogic::ResponseText1>},
+  {"ResponseText2",     K::PropertyGet, 0x68040002, 0, {}, true, Get0<&WindowLogic::ResponseText2>},
+  {"ResponseListItem",  K::PropertyGet, 0x68040003, 0, {}, true, Get0<&WindowLogic::ResponseListItem>},
+  {"GetInfoValue",      K::Method,      0x60040004, 2, {In("vsect"), In("vlin")}, true, Get2<&WindowLogic::GetInfoValue>},
+  {"ShowTextBoxes",     K::Method,      0x60040005, 4, {In("inum"), In("bmulti"), OptIn("vw"), OptIn("vh")}, false, CallShowTextBoxes},
 }};
 // clang-format on
 
 }  // namespace table
 #pragma pop_macro("PlaySound")
 
-// The members in virtual-table order.
+// The members in virtual-table order, those of _Window first.
 constexpr std::span<const Member, kMemberCount> Members() { return table::kMembers; }
 
 // A member's name as a template argument: Put<"Title">.

@@ -38,4 +38,29 @@ Variant Window::Response(Variant& stext1, Variant& stext2, Variant& slist) {
   }
 }
 
+namespace {
+
+// Like Response, the readers trap every error: a failed copy answers empty.
+Variant Recorded(Variant DialogState::*field) {
+  try {
+    return ThreadState().*field;
+  } catch (const std::exception&) {
+    return Variant();
+  }
+}
+
+}  // namespace
+
+Variant Window::ResponseCode() {
+  try {
+    return Variant::I2(ThreadState().ResponseCode);
+  } catch (const std::exception&) {
+    return Variant::I2(0);
+  }
+}
+
+Variant Window::ResponseText1() { return Recorded(&DialogState::ResponseText1); }
+Variant Window::ResponseText2() { return Recorded(&DialogState::ResponseText2); }
+Variant Window::ResponseListItem() { return Recorded(&DialogState::ResponseListItem); }
+
 }  // namespace brivet::window

@@ -30,6 +30,12 @@ Variant Window::GetInfo(Variant& vsect, Variant& vlin, Variant& vval) {
   return Status(status);
 }
 
+Variant Window::GetInfoValue(Variant& vsect, Variant& vlin) {
+  Variant value;
+  GetInfo(vsect, vlin, value);
+  return value;
+}
+
 namespace {
 
 // Writes or, with no value, deletes; every failure is -1.

@@ -63,11 +63,18 @@ class Window {
   Variant ChooseColorRGB(Variant& vr, Variant& vg, Variant& vbl);
   Variant ChooseColorHex();
 
-  // The answer.
+  // The answer. Response hands the texts and the entry back through its
+  // arguments; the readers hand each part back as a result, for clients
+  // that pass every argument by value.
   Variant Response(Variant& stext1, Variant& stext2, Variant& slist);
+  Variant ResponseCode();
+  Variant ResponseText1();
+  Variant ResponseText2();
+  Variant ResponseListItem();
 
   // Settings and sound. (Windows headers define PlaySound as a macro.)
   Variant GetInfo(Variant& vsect, Variant& vlin, Variant& vval);
+  Variant GetInfoValue(Variant& vsect, Variant& vlin);  // what GetInfo writes into vval
   Variant SaveInfo(Variant& vsect, Variant& vlin, Variant& vval);
   Variant DeleteInfo(Variant& vsect, Variant& vlin);
 #pragma push_macro("PlaySound")

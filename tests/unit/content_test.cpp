@@ -130,11 +130,15 @@ TEST(ShowTextBox, SectionsSizesAndBookkeeping) {
       {"default with two", true, M(), M(), Variant::I2(2), 2, true, true, 1620 + 555, 5505, 5025,
        1350},
   };
+  // The method ShowTextBoxes does what the put does, its count first.
+  for (const bool method : {false, true})
   for (const TextBoxCase& c : cases) {
     OnFreshThread([&] {
       ScriptHost host;
       window::Window w;
-      host.Put(w, u"ShowTextBox", c.inum, {Variant::Bool(c.multi), c.vw, c.vh});
+      SCOPED_TRACE(method ? "ShowTextBoxes" : "ShowTextBox");
+      if (method) host.Call(w, u"ShowTextBoxes", {c.inum, Variant::Bool(c.multi), c.vw, c.vh});
+      else host.Put(w, u"ShowTextBox", c.inum, {Variant::Bool(c.multi), c.vw, c.vh});
       const headless::HeadlessForm& f = host.form();
       const window::DialogState& s = ThreadState();
       EXPECT_EQ(s.TextBoxCount, c.count) << c.what;
@@ -173,6 +177,12 @@ TEST(ShowTextBox, DefaultsGoBackIntoTheCallersVariables) {
     EXPECT_EQ(written[1], Variant::I4(500));
     // An empty height is a height of 0, not an omitted one.
     EXPECT_FLOAT_EQ(host.form().Height(ControlId::T1M), 0);
+    // The method takes values: the raised width is not written back.
+    ASSERT_EQ(host.Invoke(w, u"ShowTextBoxes", dispatch::kMethod,
+                          {Variant::I2(2), Variant::Bool(true), Variant::I4(200), Variant::R8(40)}, nullptr,
+                          &written),
+              0);
+    EXPECT_EQ(written[2], Variant::I4(200));
   });
 }
 

@@ -10,9 +10,10 @@ using dispatch::kPropertyPut;
 
 TEST(Dispatch, TableMatchesTheInterfaceLayout) {
   const auto members = dispatch::Members();
-  EXPECT_EQ(members.size(), 40u);
+  EXPECT_EQ(members.size(), 46u);
   EXPECT_STREQ(members.front().name, "Window");
-  EXPECT_STREQ(members.back().name, "PlaySound");
+  EXPECT_STREQ(members[dispatch::kWindowMemberCount - 1].name, "PlaySound");
+  EXPECT_STREQ(members.back().name, "ShowTextBoxes");
   for (const auto& m : members)
     if (m.kind == dispatch::MemberKind::PropertyPut) {
       EXPECT_GE(m.param_count, 1) << m.name;
@@ -40,6 +41,9 @@ TEST(Dispatch, WriteOnlyPropertiesCannotBeRead) {
     EXPECT_EQ(host.Invoke(w, u"Title", kPropertyPut | dispatch::kPropertyPutRef, {S("both")}),
               status::kOk);
     EXPECT_EQ(host.form().title(), u"both");
+    // The readers of the answer are read-only and take no argument.
+    EXPECT_EQ(host.Invoke(w, u"ResponseText1", kPropertyPut, {S("x")}), status::kMemberNotFound);
+    EXPECT_EQ(host.Invoke(w, u"ResponseListItem", kPropertyGet, {S("x")}, &out), status::kBadParamCount);
   });
 }
 

@@ -7,13 +7,18 @@ namespace {
 using form::ControlId;
 using headless::UserAction;
 
-// Response(a, b, c) with all three arguments supplied.
+// Response(a, b, c) with all three arguments supplied; the readers of a
+// by-value client answer what it wrote into them.
 Variant AskAll(ScriptHost& host, window::Window& w, Variant& a, Variant& b, Variant& c) {
   std::vector<Variant> written;
   const Variant code = host.Call(w, u"Response", {a, b, c}, &written);
   a = written[0];
   b = written[1];
   c = written[2];
+  EXPECT_EQ(host.Call(w, u"ResponseCode"), code);
+  EXPECT_EQ(host.Call(w, u"ResponseText1"), a);
+  EXPECT_EQ(host.Call(w, u"ResponseText2"), b);
+  EXPECT_EQ(host.Call(w, u"ResponseListItem"), c);
   return code;
 }
 

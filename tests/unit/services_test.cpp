@@ -30,11 +30,13 @@ struct ServicesHost : ScriptHost {
     std::ifstream in(ini(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // GetInfo's status, with the value it wrote into `value`.
+  // GetInfo's status, with the value it wrote into `value`, which
+  // GetInfoValue answers as its result.
   Variant Get(window::Window& w, Variant section, Variant key, Variant& value) {
     std::vector<Variant> written;
-    const Variant status = Call(w, u"GetInfo", {std::move(section), std::move(key), value}, &written);
+    const Variant status = Call(w, u"GetInfo", {section, key, value}, &written);
     value = written.at(2);
+    EXPECT_EQ(Call(w, u"GetInfoValue", {std::move(section), std::move(key)}), value);
     return status;
   }
 
@@ -143,6 +145,7 @@ TEST(Settings, FailuresGiveTheirStatus) {
     Variant value = S("x");
     // GetInfo converts section and key before trapping errors.
     EXPECT_THROW(host.Get(w, Variant::Null(), S("k"), value), Error);
+    EXPECT_THROW(host.Call(w, u"GetInfoValue", {S("s"), Variant::Null()}), Error);
     EXPECT_EQ(value, S("x"));
     EXPECT_EQ(host.Call(w, u"SaveInfo", {Variant::Null(), S("k"), S("v")}), Variant::I2(-1));
     EXPECT_EQ(host.Call(w, u"SaveInfo", {S("s"), S("k"), Variant::Null()}), Variant::I2(-1));

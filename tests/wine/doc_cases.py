@@ -1,11 +1,11 @@
-"""Every VBScript example in the documents runs as written under Wine: each
-```vbscript block becomes a script of its own, after one line that creates
-`w`, started from C:\\Scripts in the prefix. The dialogs and choosers it opens
+"""Every VBScript and JScript example in the documents runs as written under
+Wine: each ```vbscript or ```javascript block becomes a script of its own,
+after one line that creates `w`, started from C:\\Scripts in the prefix. The dialogs and choosers it opens
 are answered (the first button, or the close box when there is none;
 Escape for a chooser) and screenshotted for the gallery. The script must run
 to its end (the host swallows run-time errors, so an END line is echoed
 after the snippet), and a `WScript.Echo` line whose comment reads
-`' text` must echo exactly that text."""
+`' text` (`// text` in JScript) must echo exactly that text."""
 
 import re
 from pathlib import Path
@@ -16,10 +16,18 @@ from harness import Failure
 from service_cases import FILE_NAME_BOX, typing
 
 ROOT = Path(__file__).resolve().parents[2]
-CREATE = 'Set w = CreateObject("Brivet.Window")'
 END = "END of snippet"
 
-FENCE = re.compile(r"^```vbscript\n(.*?)^```", re.M | re.S)
+
+class Language:
+    def __init__(self, fence, suffix, create, end, comment):
+        self.fence = re.compile(rf"^```{fence}\n(.*?)^```", re.M | re.S)
+        self.suffix, self.create, self.end, self.comment = suffix, create, end, comment
+
+
+VBSCRIPT = Language("vbscript", ".vbs", 'Set w = CreateObject("Brivet.Window")', f'WScript.Echo "{END}"', "'")
+JSCRIPT = Language("javascript", ".js", 'var w = new ActiveXObject("Brivet.Window");',
+                   f'WScript.Echo("{END}");', "//")
 HEADING = re.compile(r"^#+ (.+)$", re.M)
 CHOOSERS = [("ChooseFileOpen", "Open File"), ("ChooseFileSave", "Save As"),
             ("ChooseFolder", "Browse for Folder"), ("ChooseColorRGB", "Color"),
@@ -31,31 +39,31 @@ def slug(heading):
     return re.sub(r"[^a-z0-9]+", "-", heading.split(" (")[0].lower()).strip("-")
 
 
-def snippets(document):
-    """(heading, code) of each ```vbscript block, in order."""
+def snippets(document, language):
+    """(heading, code) of each block in the language, in order."""
     text = document.read_text()
     headings = [(m.start(), m.group(1)) for m in HEADING.finditer(text)]
-    for m in FENCE.finditer(text):
+    for m in language.fence.finditer(text):
         heading = [h for at, h in headings if at < m.start()][-1:] or [document.stem]
         yield heading[0], m.group(1)
 
 
-def code_and_comment(line):
-    """A line split at its comment's quote, outside string literals."""
+def code_and_comment(line, marker="'"):
+    """A line split at its comment's marker, outside string literals."""
     quoted = False
     for i, ch in enumerate(line):
         if ch == '"':
             quoted = not quoted
-        elif ch == "'" and not quoted:
-            return line[:i], line[i + 1:].strip()
+        elif line.startswith(marker, i) and not quoted:
+            return line[:i], line[i + len(marker):].strip()
     return line, None
 
 
-def echo_expected(code):
+def echo_expected(code, marker):
     """The texts the snippet's commented WScript.Echo lines promise."""
     wanted = []
     for line in code.splitlines():
-        statement, comment = code_and_comment(line)
+        statement, comment = code_and_comment(line, marker)
         if comment and "WScript.Echo" in statement:
             wanted.append(comment)
     return wanted
@@ -77,27 +85,27 @@ def escape_chooser(title):
     return action
 
 
-def windows_of(code):
+def windows_of(code, marker="'"):
     """The windows the snippet opens, in order, as (title, action): a dialog
     per `w.Show` under the title set last (a dismissal starts an unkept
     dialog over as "Form1"), a chooser per chooser call."""
     title, kept, opened = "Form1", False, []
     for line in code.splitlines():
-        statement, _ = code_and_comment(line)
+        statement, _ = code_and_comment(line, marker)
         set_title = re.search(r'\bw\.Title\s*=\s*(.*)$', statement)
         if set_title:
-            literal = re.fullmatch(r'"([^"]*)"\s*', set_title.group(1))
+            literal = re.fullmatch(r'"([^"]*)"\s*;?\s*', set_title.group(1))
             title = literal.group(1) if literal else None
         persist = re.search(r"\bw\.Persist\s*=\s*(\w+)", statement)
         if persist:
             kept = persist.group(1).lower() == "true"
-        if re.search(r"\bCreateObject\(\"Brivet\.Window\"\)", statement):
+        if re.search(r"\b(CreateObject|ActiveXObject)\(\"Brivet\.Window\"\)", statement):
             kept = False
         if re.search(r"\bw\.Reset\b", statement) and not kept:
             title = "Form1"
         for member, chooser in CHOOSERS:
             opened += [(chooser, escape_chooser(chooser))] * len(re.findall(rf"\bw\.{member}\b", statement))
-        if re.search(r"\bw\.Show\s*$", statement):
+        if re.search(r"\bw\.Show\s*(\(\s*\))?\s*;?\s*$", statement):
             if title is None:
                 raise Failure("a snippet that shows the dialog must set its title as a plain text")
             opened.append((title, press_first_button_or_close))
@@ -106,8 +114,8 @@ def windows_of(code):
     return opened
 
 
-def script_text(code):
-    text = f'{CREATE}\n{code}WScript.Echo "{END}"\n'
+def script_text(code, language):
+    text = f"{language.create}\n{code}{language.end}\n"
     return text.replace("\n", "\r\n").encode("cp1252")
 
 
@@ -118,16 +126,18 @@ def run_snippets(ctx, documents):
     failures, count = [], 0
     for document in documents:
         shots = {}
-        for heading, code in snippets(ROOT / document):
+        # The JScript blocks after the VBScript ones: a picture keeps its name.
+        for heading, code, language in [(h, c, l) for l in (VBSCRIPT, JSCRIPT)
+                                        for h, c in snippets(ROOT / document, l)]:
             count += 1
             where = f"{document} '{heading}'"
             try:
-                windows = windows_of(code)
+                windows = windows_of(code, language.comment)
             except Failure as e:
                 failures.append(f"{where}: {e}")
                 continue
-            script = ctx.work / f"snippet-{ctx.bits}-{count}.vbs"
-            script.write_bytes(script_text(code))
+            script = ctx.work / f"snippet-{ctx.bits}-{count}{language.suffix}"
+            script.write_bytes(script_text(code, language))
             named = []
             for title, action in windows:
                 stem = f"{Path(document).stem.lower()}-{slug(heading)}"
@@ -141,7 +151,7 @@ def run_snippets(ctx, documents):
             if not lines or lines[-1] != END:
                 failures.append(f"{where} stopped before its end (an error?): {lines!r}")
                 continue
-            missing = [w for w in echo_expected(code) if w not in lines]
+            missing = [w for w in echo_expected(code, language.comment) if w not in lines]
             if missing:
                 failures.append(f"{where} did not echo {missing!r}; it echoed {lines[:-1]!r}")
     if failures:

@@ -99,7 +99,7 @@ def pick_third_entry(ctx, window):
 
 
 def case_example_choose_an_entry_in_vbscript_and_jscript(ctx):
-    # The JScript example reads the entry from a kept dialog instead.
+    # The JScript example reads the entry through ResponseListItem.
     for name, title, shot in (("choose_entry", "Deploy", "example-choose-entry"),
                               ("pick_entry.js", "Deploy (JScript)", "example-jscript")):
         got = run_example(ctx, name, [(title, shot, in_turn(pick_third_entry, click(BUT0)))])
@@ -153,8 +153,9 @@ def case_example_pick_a_file_and_a_colour(ctx):
 
 
 # What docs/other-languages.md tells a JScript author: arguments go by value,
-# so Response and GetInfo bring no texts back, while the code, the statuses,
-# a put with arguments and the entry read back from a kept dialog work.
+# so Response and GetInfo write into no variable of the script, while the
+# members that answer the same as results, a put with arguments and the
+# statuses work.
 JSCRIPT = """
 var w = new ActiveXObject("Brivet.Window");
 w.Title = "Brivet JScript";
@@ -162,16 +163,14 @@ w.ShowTextBox(false) = 1;
 w.LoadList("red,green,blue");
 w.ShowList();
 w.ShowButtons = 2;
-w.Persist = true;
 w.Show();
 var text = "unset";
 WScript.Echo("code " + w.Response(text) + " text " + text);
-WScript.Echo("entry " + w.RemoveSelListItem());
-w.Persist = false;
-w.Reset();
+WScript.Echo("typed " + w.ResponseText1 + " entry " + w.ResponseListItem);
 var value = "unset";
 WScript.Echo("saved " + w.SaveInfo("jscript", "key", "stored"));
 WScript.Echo("read " + w.GetInfo("jscript", "key", value) + " value " + value);
+WScript.Echo("value " + w.GetInfoValue("jscript", "key"));
 try { w.ShowButtons = 40000; } catch (e) { WScript.Echo("error " + (e.number & 0xFFFF)); }
 """
 
@@ -188,8 +187,8 @@ def case_example_jscript_without_by_reference_arguments(ctx):
         click(BUT1)(ctx, window)
 
     got = run_example(ctx, "jscript", [("Brivet JScript", None, type_pick_and_press)], script)
-    expect_lines(got, ["code 2 text unset", "entry red", "saved 1", "read 1 value unset", "error 6"],
-                 "the JScript client")
+    expect_lines(got, ["code 2 text unset", "typed typed entry red", "saved 1", "read 1 value unset",
+                       "value stored", "error 6"], "the JScript client")
 
 
 def fill_demo(screen, window):

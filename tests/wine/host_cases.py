@@ -11,6 +11,7 @@ import time
 from pathlib import Path
 
 import harness
+from content_cases import NON_ANSI
 from dialog_cases import BUT0, BUT1, FRIM, IM1, answer, click_button
 from harness import Failure, ScriptRun, check_script_output
 
@@ -57,20 +58,73 @@ finish();
 """
 
 
-def case_jscript_dialog_round_trip(ctx):
-    run = ScriptRun(ctx.wine, ctx.bits, jscript_file(ctx, JSCRIPT_DIALOG, "jsdialog"))
+def answer_jscript(ctx, body, name, title, action):
+    """Runs a JScript file, answers its one dialog with `action` and returns
+    the lines it printed."""
+    run = ScriptRun(ctx.wine, ctx.bits, jscript_file(ctx, body, name))
     try:
-        if not ctx.probe.ready("Brivet jscript"):
+        if not ctx.probe.ready(title):
             raise Failure("the dialog did not appear")
-        click_button(1)(ctx, ctx.probe.rects("Brivet jscript"))
-        if not ctx.probe.gone("Brivet jscript"):
+        action(ctx, ctx.probe.rects(title))
+        if not ctx.probe.gone(title):
             raise Failure("the dialog stayed on screen")
     finally:
         out = run.finish()
-    lines = check_script_output(out)
+    return check_script_output(out)
+
+
+def case_jscript_dialog_round_trip(ctx):
+    lines = answer_jscript(ctx, JSCRIPT_DIALOG, "jsdialog", "Brivet jscript", click_button(1))
     got = [l for l in lines if l.startswith("response")]
     if got != ["response 2 number"]:
         raise Failure(f"JScript read {got}")
+
+
+# Everything the user answered, read through the members that hand it back
+# as results; written to a UTF-16 file, which keeps every character.
+JSCRIPT_ANSWERS = """
+var fso = new ActiveXObject("Scripting.FileSystemObject");
+var w = new ActiveXObject("Brivet.Window");
+check(w.SaveInfo("jscript", "greeting", "gr\u00fc\u00df dich") === 1, "SaveInfo");
+w.Title = "Brivet jscript keys";
+w.ShowTextBox(false) = 2;
+w.Text1Caption = "&Name";
+w.Text2Caption = "&City";
+w.LoadList("red,green");
+w.ShowList();
+w.ShowButtons = 2;
+checkError(0, "Show()", function () { w.Show(); });
+var f = fso.CreateTextFile("{out}", true, true);
+f.Write([w.ResponseCode, w.ResponseText1, w.ResponseText2, w.ResponseListItem,
+         w.GetInfoValue("jscript", "greeting")].join("\x1e"));
+f.Close();
+check(w.DeleteInfo("jscript", "greeting") === 1, "DeleteInfo");
+check(w.GetInfoValue("jscript", "greeting") === "", "a deleted setting's value is empty");
+w = null;
+CollectGarbage();
+finish();
+"""
+
+
+def case_jscript_reads_what_was_typed(ctx):
+    """Keys only: text typed and pasted into the first box, the second box
+    reached by its access key, the list entry picked by its first letter,
+    Enter for the first button."""
+    out = ctx.work / f"jsanswers-{ctx.bits}.txt"
+
+    def type_pick_and_enter(ctx, window):
+        ctx.screen.type("first ")
+        ctx.screen.paste(NON_ANSI)
+        ctx.screen.key("alt+c")
+        ctx.screen.type("second")
+        ctx.screen.key("alt+n", "shift+Tab", "g", "Return")
+
+    body = JSCRIPT_ANSWERS.replace("{out}", harness.windows_path(out).replace("\\", "\\\\"))
+    answer_jscript(ctx, body, "jsanswers", "Brivet jscript keys", type_pick_and_enter)
+    got = out.read_bytes().decode("utf-16").split("\x1e")
+    wanted = ["1", "first " + NON_ANSI, "second", "green", "gr\u00fc\u00df dich"]
+    if got != wanted:
+        raise Failure(f"JScript read {got}, expected {wanted}")
 
 
 # --- broken pictures ----------------------------------------------------------
@@ -250,6 +304,7 @@ CASES = [
     case_vbscript_every_member,
     case_jscript_every_member,
     case_jscript_dialog_round_trip,
+    case_jscript_reads_what_was_typed,
     case_broken_pictures_raise_481_and_keep_the_picture,
     case_settings_file_of_garbage_is_read_without_harm,
 ]

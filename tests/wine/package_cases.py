@@ -27,7 +27,7 @@ ROOT = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(ROOT / "scripts"))
 import package  # noqa: E402  (scripts/package.py, the packager itself)
 
-CLSID, IID, LIBID, PROGID = package.CLSID, package.IID, package.LIBID, package.PROGID
+CLSID, LIBID, PROGID = package.CLSID, package.LIBID, package.PROGID
 FOLDER = package.FOLDER
 MACHINE = {64: 0x8664, 32: 0x014C}  # the PE header's machine field
 INSTALLED = "C:\\brivet"
@@ -36,7 +36,7 @@ ERROR_INSTALL_ALREADY_RUNNING = 1618  # msiexec: the installer is still busy wit
 EXAMPLE, EXAMPLE_TITLE = "demo.vbs", "Brivet demo"
 
 # Every key a registration writes, below both classes roots.
-CLASS_KEYS = (f"CLSID\\{CLSID}", f"Interface\\{IID}", f"TypeLib\\{LIBID}", PROGID)
+CLASS_KEYS = (f"CLSID\\{CLSID}", *(f"Interface\\{iid}" for iid, _ in package.INTERFACES), f"TypeLib\\{LIBID}", PROGID)
 KEYS = [f"{root}\\{key}" for root in ("HKLM\\Software\\Classes", "HKCU\\Software\\Classes") for key in CLASS_KEYS]
 VIEWS = (64, 32)
 

@@ -160,11 +160,13 @@ def run_program(ctx, exe, *args):
 
 
 def case_type_library(ctx):
-    run_program(ctx, ctx.build / "tests/wine/com/typelib_check.exe", harness.windows_path(ctx.dll))
+    out = run_program(ctx, ctx.build / "tests/wine/com/typelib_check.exe", harness.windows_path(ctx.dll))
+    print("    " + (out.strip().splitlines() or ["?"])[-1])
 
 
 def case_early_bound_client(ctx):
-    run_program(ctx, ctx.build / "tests/wine/com/early_client.exe")
+    out = run_program(ctx, ctx.build / "tests/wine/com/early_client.exe")
+    print("    " + (out.strip().splitlines() or ["?"])[-1])
 
 
 def case_coercion_against_oleaut32(ctx):

@@ -76,7 +76,7 @@ HRESULT WindowTypeInfo(ITypeInfo** info) {
     ComPtr<ITypeLib> library;
     HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, &library);
     if (FAILED(hr)) return hr;
-    hr = library->GetTypeInfoOfGuid(IID__Window, &g_type_info);
+    hr = library->GetTypeInfoOfGuid(IID__Window2, &g_type_info);
     if (FAILED(hr)) return hr;
   }
   *info = g_type_info.Get();

@@ -1,6 +1,7 @@
 // Self-registration: the type library, the class, its programmatic
-// identifier and the interface, machine-wide or for the current user.
+// identifier and the interfaces, machine-wide or for the current user.
 #include <string>
+#include <vector>
 
 #include "com_handles.h"
 #include "brivet_h.h"
@@ -21,6 +22,12 @@ constexpr const wchar_t* kSysKind = L"win64";
 #else
 constexpr const wchar_t* kSysKind = L"win32";
 #endif
+
+struct Interface {
+  const IID& iid;
+  const wchar_t* name;
+};
+const Interface kInterfaces[] = {{IID__Window, L"_Window"}, {IID__Window2, L"_Window2"}};
 
 std::wstring GuidText(REFGUID guid) {
   wchar_t text[40];
@@ -87,16 +94,16 @@ HRESULT Register(HKEY root, const std::wstring& base) {
   const std::wstring path = ModulePath();
   if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
   const std::wstring clsid = GuidText(CLSID_Window);
-  const std::wstring iid = GuidText(IID__Window);
   const std::wstring libid = GuidText(LIBID_Brivet);
   // With its trailing backslash, as the installer package spells a folder.
   const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
 
-  const struct {
+  struct Entry {
     std::wstring key;
     const wchar_t* name;
     std::wstring value;
-  } entries[] = {
+  };
+  std::vector<Entry> entries = {
       {L"TypeLib\\" + libid + L"\\" + kLibraryVersion, nullptr, L"Brivet"},
       {L"TypeLib\\" + libid + L"\\" + kLibraryVersion + L"\\0\\" + kSysKind, nullptr, path},
       {L"TypeLib\\" + libid + L"\\" + kLibraryVersion + L"\\FLAGS", nullptr, L"0"},
@@ -110,12 +117,17 @@ HRESULT Register(HKEY root, const std::wstring& base) {
       {L"CLSID\\" + clsid + L"\\Version", nullptr, kLibraryVersion},
       {std::wstring(kProgId), nullptr, kClassName},
       {std::wstring(kProgId) + L"\\CLSID", nullptr, clsid},
-      {L"Interface\\" + iid, nullptr, L"_Window"},
-      {L"Interface\\" + iid + L"\\ProxyStubClsid", nullptr, kAutomationProxy},
-      {L"Interface\\" + iid + L"\\ProxyStubClsid32", nullptr, kAutomationProxy},
-      {L"Interface\\" + iid + L"\\TypeLib", nullptr, libid},
-      {L"Interface\\" + iid + L"\\TypeLib", L"Version", kLibraryVersion},
   };
+  // Both interfaces go through the automation marshaler, described by the
+  // type library.
+  for (const auto& [iid, name] : kInterfaces) {
+    const std::wstring key = L"Interface\\" + GuidText(iid);
+    entries.push_back({key, nullptr, name});
+    entries.push_back({key + L"\\ProxyStubClsid", nullptr, kAutomationProxy});
+    entries.push_back({key + L"\\ProxyStubClsid32", nullptr, kAutomationProxy});
+    entries.push_back({key + L"\\TypeLib", nullptr, libid});
+    entries.push_back({key + L"\\TypeLib", L"Version", kLibraryVersion});
+  }
   for (const auto& entry : entries) {
     const HRESULT hr = SetValue(root, base + entry.key, entry.name, entry.value);
     if (FAILED(hr)) return hr;
@@ -138,7 +150,7 @@ HRESULT Unregister(HKEY root, const std::wstring& base) {
     if (FAILED(hr)) result = hr;
   };
   remove(base + clsid);
-  remove(base + L"Interface\\" + GuidText(IID__Window));
+  for (const auto& [iid, name] : kInterfaces) remove(base + L"Interface\\" + GuidText(iid));
   remove(version + L"\\0\\" + kSysKind);
   if (!HasSubkeys(root, version + L"\\0")) {
     remove(version);

@@ -30,7 +30,7 @@ HRESULT ReportError(const Error& error) {
   ComPtr<ICreateErrorInfo> create;
   if (SUCCEEDED(CreateErrorInfo(&create))) {
     const Text description = T(error.what());
-    create->SetGUID(IID__Window);
+    create->SetGUID(IID__Window2);
     create->SetSource(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(kSource)));
     create->SetDescription(const_cast<LPOLESTR>(reinterpret_cast<LPCOLESTR>(description.c_str())));
     ComPtr<IErrorInfo> info;
@@ -115,7 +115,7 @@ struct ReleaseObject {
   void operator()(WindowObject* object) const noexcept;
 };
 
-class WindowObject final : public _Window, public ISupportErrorInfo {
+class WindowObject final : public _Window2, public ISupportErrorInfo {
  public:
   WindowObject() { ObjectCreated(); }
   ~WindowObject() {
@@ -126,8 +126,8 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
     if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Window) {
-      *out = static_cast<_Window*>(this);
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Window || riid == IID__Window2) {
+      *out = static_cast<_Window2*>(this);
     } else if (riid == IID_ISupportErrorInfo) {
       *out = static_cast<ISupportErrorInfo*>(this);
     } else {
@@ -146,7 +146,7 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
 
   // ISupportErrorInfo
   STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override {
-    return riid == IID__Window ? S_OK : S_FALSE;
+    return riid == IID__Window || riid == IID__Window2 ? S_OK : S_FALSE;
   }
 
   // IDispatch
@@ -281,6 +281,17 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
     return Get<"DeleteInfo">(r, a, b);
   }
   STDMETHODIMP PlaySound(VARIANT* a) override { return Run<"PlaySound">(a); }
+  STDMETHODIMP get_ResponseCode(VARIANT* r) override { return Read<"ResponseCode">(r); }
+  STDMETHODIMP get_ResponseText1(VARIANT* r) override { return Read<"ResponseText1">(r); }
+  STDMETHODIMP get_ResponseText2(VARIANT* r) override { return Read<"ResponseText2">(r); }
+  STDMETHODIMP get_ResponseListItem(VARIANT* r) override { return Read<"ResponseListItem">(r); }
+  // Arguments passed by value: the caller's copies, never written.
+  STDMETHODIMP GetInfoValue(VARIANT a, VARIANT b, VARIANT* r) override {
+    return Get<"GetInfoValue">(r, &a, &b);
+  }
+  STDMETHODIMP ShowTextBoxes(VARIANT a, VARIANT b, VARIANT c, VARIANT d) override {
+    return Run<"ShowTextBoxes">(&a, &b, &c, &d);
+  }
 
   std::unique_ptr<window::Window> logic_;
 
@@ -298,25 +309,32 @@ class WindowObject final : public _Window, public ISupportErrorInfo {
     return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::Method), false>(nullptr,
                                                                                       args...);
   }
+  template <dispatch::MemberName Name>
+  HRESULT Read(VARIANT* result) {
+    return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::PropertyGet), true>(result);
+  }
   template <dispatch::MemberName Name, typename... Args>
   HRESULT Get(VARIANT* result, Args*... args) {
     return Entry<dispatch::IndexOf(Name.view(), dispatch::MemberKind::Method), true>(result,
                                                                                      args...);
   }
 
-  // Calls member `Index` of the table with the caller's in/out arguments;
-  // an omitted optional arrives as a null pointer or the missing value.
+  // Calls member `Index` of the table with the caller's in/out arguments
+  // (or, for a member whose parameters are by value, the copies it was
+  // handed); an omitted optional arrives as a null pointer or the missing
+  // value.
   template <int Index, bool HasResult, typename... Args>
   HRESULT Entry(VARIANT* result, Args*... arguments) {
     constexpr const dispatch::Member& member = dispatch::Members()[Index];
     static_assert(member.param_count == sizeof...(Args), "the entry's arguments are the member's");
     static_assert(member.has_result == HasResult, "the entry returns what the member returns");
+    constexpr bool by_value = member.param_count > 0 && member.params[0].by_value;
     if (HasResult && !result) return E_POINTER;
     VARIANT* raw[sizeof...(Args) + 1] = {arguments..., nullptr};
     return Guarded([&]() -> HRESULT {
       Variant value;
       {
-        Arguments args(raw, sizeof...(Args), Arguments::ByValue::Variable);
+        Arguments args(raw, sizeof...(Args), by_value ? Arguments::ByValue::Copy : Arguments::ByValue::Variable);
         std::array<Variant*, 4> slots{};
         for (size_t i = 0; i < args.values().size(); ++i) slots[i] = &args.values()[i];
         member.call(*logic_, slots.data(), &value);

@@ -1,5 +1,6 @@
 // An early-bound client: creates the class through COM and calls through the
-// virtual table and through IDispatch, checking statuses and error info.
+// virtual table and through IDispatch, checking statuses and error info; then
+// through _Window2, in its own apartment and from another one.
 #include <windows.h>
 #include <oleauto.h>
 #include <wrl/client.h>
@@ -34,6 +35,68 @@ void CheckErrorInfo(const wchar_t* expected) {
   EXPECT_TRUE_MSG(description && wcscmp(description, expected) == 0, "error description %ls, expected %ls",
                   description ? description : L"(none)", expected);
   SysFreeString(description);
+}
+
+// A multithreaded apartment (where some hosts run their scripts) reaches the
+// object through the registered marshaler: an old member and a new one,
+// through a proxy of _Window2.
+// An object created there lives on a single-threaded thread that COM starts
+// for it, and is reached through the marshaler as well.
+struct Remote {
+  IStream* stream = nullptr;
+  HRESULT put = E_FAIL, read = E_FAIL, created = E_FAIL, created_read = E_FAIL;
+  bool text_seen = false, created_empty = false;
+};
+
+DWORD WINAPI CallFromAnotherApartment(void* parameter) {
+  auto& remote = *static_cast<Remote*>(parameter);
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  {
+    ComPtr<_Window2> proxy;
+    if (SUCCEEDED(CoGetInterfaceAndReleaseStream(remote.stream, IID__Window2, &proxy))) {
+      VARIANT title, text;
+      VariantInit(&title);
+      V_VT(&title) = VT_BSTR;
+      V_BSTR(&title) = SysAllocString(L"remote");
+      remote.put = proxy->put_Title(&title);
+      VariantClear(&title);
+      VariantInit(&text);
+      remote.read = proxy->get_ResponseText1(&text);
+      remote.text_seen = V_VT(&text) == VT_BSTR && wcscmp(V_BSTR(&text), L"early \u00e9") == 0;
+      VariantClear(&text);
+    }
+    ComPtr<_Window2> own;
+    remote.created = CoCreateInstance(CLSID_Window, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&own));
+    if (own) {
+      VARIANT text;
+      VariantInit(&text);
+      // That thread has answered no dialog yet.
+      remote.created_read = own->get_ResponseText2(&text);
+      remote.created_empty = V_VT(&text) == VT_EMPTY;
+      VariantClear(&text);
+    }
+  }
+  CoUninitialize();
+  return 0;
+}
+
+void CallAcrossApartments(_Window2* w) {
+  Remote remote;
+  HRESULT hr = CoMarshalInterThreadInterfaceInStream(IID__Window2, w, &remote.stream);
+  EXPECT_HR(S_OK, hr, "CoMarshalInterThreadInterfaceInStream(_Window2)");
+  if (FAILED(hr)) return;
+  HANDLE thread = CreateThread(nullptr, 0, CallFromAnotherApartment, &remote, 0, nullptr);
+  DWORD index = 0;
+  // This apartment serves the calls while it waits.
+  hr = CoWaitForMultipleHandles(0, 60000, 1, &thread, &index);
+  CloseHandle(thread);
+  EXPECT_HR(S_OK, hr, "the other apartment finished");
+  EXPECT_HR(S_OK, remote.put, "put_Title through the proxy");
+  EXPECT_HR(S_OK, remote.read, "get_ResponseText1 through the proxy");
+  EXPECT_TRUE_MSG(remote.text_seen, "the proxy read the recorded text");
+  EXPECT_HR(S_OK, remote.created, "CoCreateInstance from the multithreaded apartment");
+  EXPECT_HR(S_OK, remote.created_read, "get_ResponseText2 of the object created there");
+  EXPECT_TRUE_MSG(remote.created_empty, "its thread's answer is still Empty");
 }
 
 }  // namespace
@@ -229,6 +292,13 @@ int main() {
     EXPECT_HR(S_OK, dispatch->GetTypeInfo(0, 1033, &info), "GetTypeInfo");
 
     CallEveryEntry(w.Get());
+
+    ComPtr<_Window2> added;
+    EXPECT_HR(S_OK, w.As(&added), "QueryInterface(_Window2)");
+    if (added) {
+      CallTheAddedEntries(added.Get());
+      CallAcrossApartments(added.Get());
+    }
   }
   EXPECT_HR(S_OK, CanUnload(), "DllCanUnloadNow once every object is gone");
   CoUninitialize();

@@ -295,3 +295,55 @@ void CallEveryEntry(_Window* w) {
   Succeeds(w->Response(&t1, nullptr, nullptr, &answer), "Response");
   EXPECT_TRUE_MSG(answer.IsI2(2) && t1.IsText(L""), "the second button answered 2");
 }
+
+void CallTheAddedEntries(_Window2* w) {
+  // The same object: _Window's entries are the first part of _Window2's table.
+  ComPtr<_Window> old;
+  Succeeds(w->QueryInterface(IID_PPV_ARGS(&old)), "QueryInterface(_Window) from _Window2");
+  EXPECT_TRUE_MSG(static_cast<_Window*>(w) == old.Get(), "one virtual table for both interfaces");
+  ComPtr<ITypeInfo> info;
+  Succeeds(w->GetTypeInfo(0, 1033, &info), "GetTypeInfo");
+  TYPEATTR* attr = nullptr;
+  if (info && SUCCEEDED(info->GetTypeAttr(&attr))) {
+    EXPECT_TRUE_MSG(attr->guid == IID__Window2, "the type info describes _Window2");
+    info->ReleaseTypeAttr(attr);
+  }
+  LPOLESTR name[] = {const_cast<LPOLESTR>(L"responselistitem")};
+  DISPID id = 0;
+  Succeeds(w->GetIDsOfNames(IID_NULL, name, 1, 1033, &id), "GetIDsOfNames(ResponseListItem)");
+  EXPECT_TRUE_MSG(id == 0x68040003, "ResponseListItem's id 0x%lx", (long)id);
+
+  // The answer of a dismissal, through the old entries and the new ones.
+  // ShowTextBoxes and GetInfoValue take their arguments by value.
+  Var t1(L"early \u00e9"), t2(L"second"), buttons(1L), caption(L"Answer"), boxes(2L), multi(0L);
+  Var omitted = Var::Missing();
+  Succeeds(w->ShowTextBoxes(boxes.v, multi.v, omitted.v, omitted.v), "ShowTextBoxes(2, False)");
+  Succeeds(w->put_Text1Text(&t1), "put_Text1Text through _Window2");
+  Succeeds(w->put_Text2Text(&t2), "put_Text2Text");
+  Succeeds(w->put_ShowButtons(&buttons), "put_ShowButtons(1)");
+  Succeeds(w->put_Button1Caption(&caption), "put_Button1Caption");
+  Succeeds(Answered(L"Answer", [&] { return w->Show(); }), "Show");
+  Var code, code2, text1, text2, entry;
+  Succeeds(w->Response(nullptr, nullptr, nullptr, &code), "Response through _Window2");
+  Succeeds(w->get_ResponseCode(&code2), "get_ResponseCode");
+  EXPECT_TRUE_MSG(code.IsI2(1) && code2.IsI2(1), "the button answered 1");
+  Succeeds(w->get_ResponseText1(&text1), "get_ResponseText1");
+  Succeeds(w->get_ResponseText2(&text2), "get_ResponseText2");
+  Succeeds(w->get_ResponseListItem(&entry), "get_ResponseListItem");
+  EXPECT_TRUE_MSG(text1.IsText(L"early \u00e9") && text2.IsText(L"second") && entry.IsText(L""),
+                  "the readers answer the texts and no entry");
+  EXPECT_HR(E_POINTER, w->get_ResponseText1(nullptr), "get_ResponseText1 without an out pointer");
+
+  // A setting's value as the result; a section that is no text is an error.
+  Var section(L"early"), key(L"added"), value(L"v \u00e9"), saved, read, status;
+  Succeeds(w->SaveInfo(&section, &key, &value, &saved), "SaveInfo");
+  Succeeds(w->GetInfoValue(section.v, key.v, &read), "GetInfoValue");
+  EXPECT_TRUE_MSG(read.IsText(L"v \u00e9"), "GetInfoValue answers the value");
+  Succeeds(w->DeleteInfo(&section, &key, &status), "DeleteInfo");
+  Var absent;
+  Succeeds(w->GetInfoValue(section.v, key.v, &absent), "GetInfoValue of a deleted key");
+  EXPECT_TRUE_MSG(absent.IsText(L""), "a missing setting's value is the empty text");
+  Var null = Var::Null(), failed;
+  Fails(kTypeMismatch, w->GetInfoValue(null.v, key.v, &failed), L"Type mismatch", "GetInfoValue(Null, k)");
+}
+

@@ -31,9 +31,11 @@ INVOKEKIND KindOf(MemberKind kind) {
   }
 }
 
-void CheckMember(ITypeInfo* info, int index, const brivet::dispatch::Member& m) {
+// index: the member's place in the table; func: its place among the functions
+// its own interface declares.
+void CheckMember(ITypeInfo* info, int func, int index, const brivet::dispatch::Member& m) {
   FUNCDESC* desc = nullptr;
-  HRESULT hr = info->GetFuncDesc(UINT(index), &desc);
+  HRESULT hr = info->GetFuncDesc(UINT(func), &desc);
   EXPECT_HR(S_OK, hr, "GetFuncDesc");
   if (FAILED(hr)) return;
   EXPECT_TRUE_MSG(desc->memid == m.dispid, "%s: dispid expected 0x%08lx got 0x%08lx", m.name,
@@ -62,7 +64,11 @@ void CheckMember(ITypeInfo* info, int index, const brivet::dispatch::Member& m) 
     const USHORT flags = e.paramdesc.wParamFlags;
     if (p < m.param_count) {
       const bool is_window = index < 2;
-      if (!is_window) {
+      if (m.params[p].by_value) {
+        EXPECT_TRUE_MSG(e.tdesc.vt == VT_VARIANT, "%s param %d: expected VARIANT", m.name, p);
+        EXPECT_TRUE_MSG((flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == PARAMFLAG_FIN,
+                        "%s param %d: expected in, flags 0x%x", m.name, p, flags);
+      } else if (!is_window) {
         EXPECT_TRUE_MSG(e.tdesc.vt == VT_PTR && e.tdesc.lptdesc->vt == VT_VARIANT,
                         "%s param %d: expected VARIANT*", m.name, p);
         EXPECT_TRUE_MSG((flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == (PARAMFLAG_FIN | PARAMFLAG_FOUT),
@@ -81,6 +87,54 @@ void CheckMember(ITypeInfo* info, int index, const brivet::dispatch::Member& m) 
   }
   for (UINT i = 0; i < count; ++i) SysFreeString(names[i]);
   info->ReleaseFuncDesc(desc);
+}
+
+// The identifier of the interface that `info` implements at `index`.
+GUID GuidOf(ITypeInfo* info, UINT index) {
+  HREFTYPE ref = 0;
+  ComPtr<ITypeInfo> implemented;
+  if (FAILED(info->GetRefTypeOfImplType(index, &ref)) || FAILED(info->GetRefTypeInfo(ref, &implemented)))
+    return GUID_NULL;
+  TYPEATTR* attr = nullptr;
+  implemented->GetTypeAttr(&attr);
+  const GUID guid = attr->guid;
+  implemented->ReleaseTypeAttr(attr);
+  return guid;
+}
+
+// A dual interface whose own functions are the table's members [first, end),
+// in virtual-table order after those of the interface it extends.
+void CheckInterface(ITypeLib* library, REFIID iid, const char* name, int first, int end, REFIID base) {
+  ComPtr<ITypeInfo> dual;
+  const HRESULT hr = library->GetTypeInfoOfGuid(iid, &dual);
+  EXPECT_HR(S_OK, hr, name);
+  if (FAILED(hr)) return;
+  TYPEATTR* attr = nullptr;
+  dual->GetTypeAttr(&attr);
+  const WORD wanted = TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
+  EXPECT_TRUE_MSG((attr->wTypeFlags & wanted) == wanted, "%s flags 0x%x", name, attr->wTypeFlags);
+  const TYPEKIND kind = attr->typekind;
+  dual->ReleaseTypeAttr(attr);
+  // The virtual-table view of the dual interface lists the members.
+  ComPtr<ITypeInfo> vtable = dual;
+  if (kind == TKIND_DISPATCH) {
+    HREFTYPE ref = 0;
+    if (SUCCEEDED(dual->GetRefTypeOfImplType(-1, &ref))) dual->GetRefTypeInfo(ref, &vtable);
+  }
+  EXPECT_TRUE_MSG(GuidOf(vtable.Get(), 0) == base, "%s extends the expected interface", name);
+  vtable->GetTypeAttr(&attr);
+  EXPECT_TRUE_MSG(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION, "%s is automation-compatible (0x%x)", name,
+                  attr->wTypeFlags);
+  EXPECT_TRUE_MSG(attr->cFuncs == end - first, "%s: members expected %d got %d", name, end - first,
+                  attr->cFuncs);
+  const int entries = brivet::dispatch::kFirstMemberSlot + end;
+  EXPECT_TRUE_MSG(attr->cbSizeVft == entries * sizeof(void*), "%s: virtual table of %d entries, got %d", name,
+                  entries, int(attr->cbSizeVft / sizeof(void*)));
+  const int funcs = attr->cFuncs;
+  vtable->ReleaseTypeAttr(attr);
+  const auto members = brivet::dispatch::Members();
+  for (int i = 0; i < funcs && first + i < end; ++i)
+    CheckMember(vtable.Get(), i, first + i, members[size_t(first + i)]);
 }
 
 std::wstring VersionString(const void* block, const wchar_t* name) {
@@ -157,7 +211,7 @@ int wmain(int argc, wchar_t** argv) {
     library->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
     EXPECT_TRUE_MSG(Narrow(name) == "Brivet", "library name %s", Narrow(name).c_str());
     SysFreeString(name);
-    EXPECT_TRUE_MSG(library->GetTypeInfoCount() == 2, "two types, got %u", library->GetTypeInfoCount());
+    EXPECT_TRUE_MSG(library->GetTypeInfoCount() == 3, "three types, got %u", library->GetTypeInfoCount());
 
     ComPtr<ITypeInfo> coclass;
     hr = library->GetTypeInfoOfGuid(CLSID_Window, &coclass);
@@ -171,43 +225,17 @@ int wmain(int argc, wchar_t** argv) {
       coclass->ReleaseTypeAttr(attr);
       INT flags = 0;
       coclass->GetImplTypeFlags(0, &flags);
-      EXPECT_TRUE_MSG(flags & IMPLTYPEFLAG_FDEFAULT, "_Window is the default interface");
+      EXPECT_TRUE_MSG(flags & IMPLTYPEFLAG_FDEFAULT, "the class has a default interface");
+      EXPECT_TRUE_MSG(GuidOf(coclass.Get(), 0) == IID__Window2, "_Window2 is the default interface");
       BSTR class_name = nullptr;
       coclass->GetDocumentation(MEMBERID_NIL, &class_name, nullptr, nullptr, nullptr);
       EXPECT_TRUE_MSG(Narrow(class_name) == "Window", "class name %s", Narrow(class_name).c_str());
       SysFreeString(class_name);
     }
 
-    ComPtr<ITypeInfo> dual;
-    hr = library->GetTypeInfoOfGuid(IID__Window, &dual);
-    EXPECT_HR(S_OK, hr, "interface _Window");
-    if (SUCCEEDED(hr)) {
-      TYPEATTR* attr = nullptr;
-      dual->GetTypeAttr(&attr);
-      const WORD wanted =
-          TYPEFLAG_FHIDDEN | TYPEFLAG_FDUAL | TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
-      EXPECT_TRUE_MSG((attr->wTypeFlags & wanted) == wanted, "_Window flags 0x%x", attr->wTypeFlags);
-      const TYPEKIND kind = attr->typekind;
-      dual->ReleaseTypeAttr(attr);
-      // The virtual-table view of the dual interface lists the members.
-      ComPtr<ITypeInfo> vtable = dual;
-      if (kind == TKIND_DISPATCH) {
-        HREFTYPE ref = 0;
-        if (SUCCEEDED(dual->GetRefTypeOfImplType(-1, &ref))) dual->GetRefTypeInfo(ref, &vtable);
-      }
-      vtable->GetTypeAttr(&attr);
-      EXPECT_TRUE_MSG(attr->wTypeFlags & TYPEFLAG_FOLEAUTOMATION, "_Window is automation-compatible (0x%x)",
-                      attr->wTypeFlags);
-      EXPECT_TRUE_MSG(attr->cFuncs == brivet::dispatch::kMemberCount, "members expected 40 got %d",
-                      attr->cFuncs);
-      EXPECT_TRUE_MSG(attr->cbSizeVft == 47 * sizeof(void*), "virtual table of 47 entries, got %d",
-                      int(attr->cbSizeVft / sizeof(void*)));
-      const int funcs = attr->cFuncs;
-      vtable->ReleaseTypeAttr(attr);
-      const auto members = brivet::dispatch::Members();
-      for (int i = 0; i < funcs && i < brivet::dispatch::kMemberCount; ++i)
-        CheckMember(vtable.Get(), i, members[size_t(i)]);
-    }
+    CheckInterface(library.Get(), IID__Window, "_Window", 0, brivet::dispatch::kWindowMemberCount, IID_IDispatch);
+    CheckInterface(library.Get(), IID__Window2, "_Window2", brivet::dispatch::kWindowMemberCount,
+                   brivet::dispatch::kMemberCount, IID__Window);
   }
   CoUninitialize();
   return conformance::Finish("typelib");

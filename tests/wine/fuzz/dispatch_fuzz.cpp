@@ -83,6 +83,12 @@ constexpr MemberShape kMembers[] = {
     {0x60030025, Method, 3, 0, false, false, Texts::Unstorable},      // SaveInfo
     {0x60030026, Method, 2, 0, false, false, Texts::Unstorable},      // DeleteInfo
     {0x60030027, Method, 1, 0, false, false, Texts::Unstorable},      // PlaySound
+    {0x68040000, Get, 0, 0, false, false, Texts::Any},        // ResponseCode
+    {0x68040001, Get, 0, 0, false, false, Texts::Any},        // ResponseText1
+    {0x68040002, Get, 0, 0, false, false, Texts::Any},        // ResponseText2
+    {0x68040003, Get, 0, 0, false, false, Texts::Any},        // ResponseListItem
+    {0x60040004, Method, 2, 0, false, false, Texts::Unstorable},      // GetInfoValue
+    {0x60040005, Method, 4, 2, false, false, Texts::Any},     // ShowTextBoxes
 };
 constexpr unsigned kShapes = sizeof kMembers / sizeof kMembers[0];
 
@@ -307,6 +313,7 @@ class Fuzzer {
       const unsigned kinds = shape->kinds;
       if ((kinds & Get) && (kinds & Put)) flags = random_.Chance(2) ? DISPATCH_PROPERTYGET : DISPATCH_PROPERTYPUT;
       else if (kinds & Put) flags = random_.Chance(8) ? (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF) : DISPATCH_PROPERTYPUT;
+      else if (kinds == Get) flags = random_.Chance(3) ? (DISPATCH_METHOD | DISPATCH_PROPERTYGET) : DISPATCH_PROPERTYGET;
       else flags = random_.Chance(3) ? (DISPATCH_METHOD | DISPATCH_PROPERTYGET) : DISPATCH_METHOD;
     } else {
       flags = static_cast<WORD>(random_.Chance(10) ? random_.Next() : random_.Below(16));

@@ -1,8 +1,8 @@
 // The members JScript can reach, without a dialog on screen: puts of every
 // kind of value, method calls and their results, the errors as exceptions.
-// (JScript has no by-reference arguments and no indexed puts, so
-// ShowTextBox and the values Response and GetInfo write back are left to
-// the VBScript suite.)
+// (JScript has no by-reference arguments and no indexed puts: it shows the
+// text boxes with ShowTextBoxes and reads the answers through the members
+// that hand them back as results.)
 var w = new ActiveXObject("Brivet.Window");
 check(typeof w == "object", "created");
 
@@ -70,11 +70,20 @@ checkError(0, "PlaySound(null)", function () { w.PlaySound(null); });
 var r = w.Response();
 check(r === 0, "Response() before any dialog answers 0 (" + r + ")");
 check(w.Response("a", "b", "c") === 0, "Response with three values");
+check(w.ResponseCode === 0 && typeof w.ResponseText1 == "undefined" && typeof w.ResponseListItem == "undefined",
+      "before any dialog the code is 0 and the texts are empty values");
+checkStatus(MEMBER_NOT_FOUND, "assigning to ResponseText2", function () { w.ResponseText2 = "x"; });
+checkError(0, "ShowTextBoxes(2, true, 300, 50)", function () { w.ShowTextBoxes(2, true, 300, 50); });
+checkError(13, "ShowTextBoxes(a word)", function () { w.ShowTextBoxes("two", false); });
+checkError(0, "Reset()", function () { w.Reset(); });
 
 // --- the settings members: statuses ---------------------------------------
 check(w.SaveInfo("jscript", "key", "value") === 1, "SaveInfo answers 1");
 check(w.GetInfo("JSCRIPT", "KEY", "") === 1, "GetInfo answers 1");
 check(w.GetInfo("jscript", "absent", 0) === 0, "GetInfo of an absent key answers 0");
+check(w.GetInfoValue("JScript", "Key") === "value", "GetInfoValue answers the value");
+check(w.GetInfoValue("jscript", "absent") === "", "GetInfoValue of an absent key answers the empty text");
+checkError(13, "GetInfoValue(null, ...)", function () { w.GetInfoValue(null, "k"); });
 check(w.SaveInfo(null, "key", "v") === -1, "SaveInfo(null) answers -1");
 check(w.SaveInfo("jscript", "key", {}) === -1, "SaveInfo of an object answers -1");
 check(w.DeleteInfo("jscript", "key") === 1, "DeleteInfo answers 1");
