@@ -264,7 +264,11 @@ def check_layout(window, buttons, has_caption, name, picture=False):
         near(t * TWIPS, 120, f"{name}: picture frame top")
         near((r - l) * TWIPS, 720, f"{name}: picture frame width")
     form_height = 615 + header + 340
-    near(height, form_height, f"{name}: window height")
+    # The client area holds the layout less its frame allowance; the real
+    # frame (the side borders' width at the bottom) comes on top.
+    border = window.client_origin[0] - left
+    client_height = (bottom - window.client_origin[1] - border) * TWIPS
+    near(client_height, form_height - 340, f"{name}: client area's height")
     near(width, form_width, f"{name}: window width", 2)
     near(top * TWIPS, (768 * TWIPS - height) / 2, f"{name}: window top (centred vertically)")
     frame_width = 1695
