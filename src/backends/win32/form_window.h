@@ -67,6 +67,7 @@ class Win32FormWindow final : public form::FormWindow {
   void SetVisible(form::ControlId c, bool visible) override;
   void SetBackColor(form::ControlId c, int32_t color) override;
   void SetForeColor(form::ControlId c, int32_t color) override;
+  int32_t ShownBackColor(form::ControlId c) const override { return Shown(Ctl(c).back); }
   void SetCaption(form::ControlId c, const Text& caption) override;
 
   float FontSize(form::ControlId c) const override;
@@ -157,7 +158,7 @@ class Win32FormWindow final : public form::FormWindow {
   void DrawButton(HDC dc, HWND button, const RECT& rect, const Control& c, ButtonState state);
   std::optional<LRESULT> ButtonCustomDraw(const NMCUSTOMDRAW& draw);
   // The colour a control is drawn in: the script's unless high contrast is on.
-  int32_t Shown(int32_t color) const { return high_contrast_ ? form::kNoColor : color; }
+  int32_t Shown(int32_t color) const { return form::ShownColor(color, high_contrast_); }
   void PaintPicture(HDC dc, const RECT& client);
   void FitLabel(const Control& c);
   void ApplyFont(Control& c);

@@ -26,6 +26,7 @@ class Win32Toolkit final : public form::Toolkit {
   }
   float TwipsPerPixelX() const override { return metrics_.twips_per_pixel_x; }
   float TwipsPerPixelY() const override { return metrics_.twips_per_pixel_y; }
+  bool HighContrast() const override { return HighContrastOn(); }
 
   void PumpEvents() override {
     MSG msg;
