@@ -114,7 +114,7 @@ def case_access_keys_press_buttons_and_reach_boxes(ctx):
         keys("alt+p", "p", "w", "alt+u", "m", "e", "alt+y"),  # boxes by their headings
         keys("Tab", "Tab", "n"),                          # the key alone while a button has the focus
         keys("alt+x", "Escape"),                          # no such key: nothing happens
-    ], shot="access-keys")
+    ], shot="access-keys", first_title="Sign in")
     expect(got, ["2 [][][] Integer", "3 [][][] Integer", "1 [me][pw][] Integer", "2 [][][] Integer",
                  "0 [][][] Integer"])
     # "&Yes": below the letters one short line, under the "Y" alone.
@@ -227,7 +227,7 @@ def case_button_captions_read_on_every_colour(ctx):
     setup = ('w.ShowTextBox(False) = 1\n  w.ShowButtons = 1\n  w.Button1Caption = "Read me"\n'
              '  w.ButtonColor = colours(i - 1)')
     interact(ctx, "Brivet caption colour", setup, [sample] * len(BUTTON_COLOURS), once=once,
-             shot="caption-colour")
+             shot="caption-colour", first_title="Button colours")
     failures = []
     for (hex_colour, name), (background, caption) in zip(BUTTON_COLOURS, samples):
         wanted = colour_of(hex_colour)
@@ -261,13 +261,14 @@ def case_full_dialog_fits_at_every_resolution(ctx):
         seen = {}
 
         def measure(ctx, window):
-            seen["window"] = ctx.probe.rects(f"Brivet dpi {dpi} #1")
-            seen["texts"] = ctx.probe.texts(f"Brivet dpi {dpi} #1")
+            seen["window"] = ctx.probe.rects(f"Your account ({dpi} dpi)")
+            seen["texts"] = ctx.probe.texts(f"Your account ({dpi} dpi)")
             ctx.screen.key("Escape")
 
         set_resolution(ctx, dpi)
         try:
-            interact(ctx, f"Brivet dpi {dpi}", setup, [measure], shot=f"dpi-{dpi}")
+            interact(ctx, f"Brivet dpi {dpi}", setup, [measure], shot=f"dpi-{dpi}",
+                     first_title=f"Your account ({dpi} dpi)")
         finally:
             set_resolution(ctx, None)
         check_fits(seen["window"], seen["texts"], f"{dpi} dpi")
