@@ -68,7 +68,7 @@ void Win32FormWindow::DrawButton(HDC dc, HWND button, const RECT& rect, const Co
     const COLORREF edge = Shade(face, dark ? 80 : -80);
     UniqueBrush face_brush(CreateSolidBrush(face));
     UniquePen edge_pen(CreatePen(PS_SOLID, 1, state.is_default ? GetSysColor(COLOR_HIGHLIGHT) : edge));
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));  // the corners
+    FillRect(dc, &r, BackBrush(Ctl(form::TemplateOf(c.id).container)));  // the corners: the frame's
     SelectObject(dc, face_brush.get());
     SelectObject(dc, edge_pen.get());
     const int round = MulDiv(4, metrics_.dpi_y, 96);
