@@ -13,17 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
+
 namespace {
-
-int failures = 0;
-
-#define CHECK(cond)                                               \
-  do {                                                            \
-    if (!(cond)) {                                                \
-      ++failures;                                                 \
-      std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond); \
-    }                                                             \
-  } while (0)
 
 constexpr wchar_t kFace[] = L"Segoe UI";
 // frbut1 and its button, as the toolkit numbers its controls' windows.
