@@ -250,7 +250,7 @@ def case_layout_on_real_windows(ctx):
 
 def check_layout(window, buttons, has_caption, name, picture=False):
     left, top, right, bottom = window.rect
-    width, height = (right - left) * TWIPS, (bottom - top) * TWIPS
+    width = (right - left) * TWIPS
     header = 900 if has_caption or picture else 0
     form_width = 5565
     if has_caption:
