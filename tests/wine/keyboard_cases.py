@@ -249,7 +249,7 @@ SECTIONS = [FRIM, FRLAB, FRLIST, FT1, FT2] + BUTTON_FRAMES
 
 
 def case_full_dialog_fits_at_every_resolution(ctx):
-    """At 96, 120 and 144 dots per inch (Wine's LogPixels): every control
+    """At 96, 120, 144 and 192 dots per inch (Wine's LogPixels): every control
     inside the window, no two sections overlapping, every caption with the
     room its text needs."""
     folder = ctx.work / f"dpi-{ctx.bits}"
@@ -260,7 +260,7 @@ def case_full_dialog_fits_at_every_resolution(ctx):
              '  w.LoadList "red,green,blue"\n  w.ShowList\n  w.ShowButtons = 3\n'
              '  w.Button1Caption = "&Sign in"\n  w.Button2Caption = "Register..."\n'
              '  w.Button3Caption = "Cancel"')
-    for dpi in (96, 120, 144):
+    for dpi in (96, 120, 144, 192):
         seen = {}
 
         def measure(ctx, window):
