@@ -42,6 +42,10 @@ inline float CheckedFontSize(float points) {
   return points;
 }
 
+// The colour a control is drawn in for the colour a script set: the
+// system's (kNoColor) while its high-contrast mode is on.
+inline int32_t ShownColor(int32_t set, bool high_contrast) noexcept { return high_contrast ? kNoColor : set; }
+
 // Events a form window raises; implemented by the form instance that owns it.
 // Handlers run on the form's thread, possibly nested inside a toolkit call
 // (a size change raises OnResize before the assignment returns).
@@ -94,6 +98,8 @@ class FormWindow {
   virtual void SetVisible(ControlId c, bool visible) = 0;
   virtual void SetBackColor(ControlId c, int32_t color) = 0;
   virtual void SetForeColor(ControlId c, int32_t color) = 0;
+  // The background colour the control is drawn in (see ShownColor).
+  virtual int32_t ShownBackColor(ControlId c) const = 0;
 
   // Frames (drawn heading), labels (measure themselves: width of the longest
   // line, height of all lines, no word wrap) and buttons; InvalidCall for
@@ -149,6 +155,9 @@ class Toolkit {
   virtual float ScreenHeight() const = 0;  // twips
   virtual float TwipsPerPixelX() const = 0;
   virtual float TwipsPerPixelY() const = 0;
+  // Whether the system's high-contrast mode is on, so that its colours
+  // replace the script's.
+  virtual bool HighContrast() const = 0;
   // Processes the pending window events of this thread once and returns.
   virtual void PumpEvents() = 0;
 };

@@ -211,6 +211,17 @@ void Pictures(Checker& c, FormWindow& f, const fs::path& scratch) {
 
 }  // namespace
 
+// The script's colours are drawn unless the system's high-contrast mode is on.
+void Colours(Checker& c, form::Toolkit& toolkit, FormWindow& f) {
+  const int32_t blue = 0xFF0000;
+  ExpectEqual(c, "no colour set: the system's", form::kNoColor, f.ShownBackColor(ControlId::but0));
+  for (ControlId id : {ControlId::but0, ControlId::frbut1, ControlId::T1}) {
+    f.SetBackColor(id, blue);
+    ExpectEqual(c, std::string("colour shown on ") + form::TemplateOf(id).name,
+                toolkit.HighContrast() ? form::kNoColor : blue, f.ShownBackColor(id));
+  }
+}
+
 void ToolkitContract(Checker& c, form::Toolkit& toolkit, const fs::path& scratch) {
   c.suite = "toolkit";
   std::error_code ec;
@@ -221,6 +232,7 @@ void ToolkitContract(Checker& c, form::Toolkit& toolkit, const fs::path& scratch
   Texts(c, *toolkit.CreateForm(sink));
   Captions(c, *toolkit.CreateForm(sink));
   List(c, *toolkit.CreateForm(sink));
+  Colours(c, toolkit, *toolkit.CreateForm(sink));
   Pictures(c, *toolkit.CreateForm(sink), scratch);
   fs::remove_all(scratch, ec);
 }

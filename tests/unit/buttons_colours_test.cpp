@@ -159,5 +159,21 @@ TEST(Colours, TextColourAndButtonColourReachTheirControls) {
   });
 }
 
+TEST(Colours, GiveWayToTheSystemsInHighContrast) {
+  OnFreshThread([] {
+    ScriptHost host;
+    window::Window w;
+    host.Put(w, u"ButtonColor", S("00FF00"));
+    host.Put(w, u"WindowColor", S("0000FF"));
+    headless::HeadlessForm& f = host.form();
+    for (bool high_contrast : {false, true}) {
+      host.toolkit.high_contrast = high_contrast;
+      EXPECT_EQ(f.ShownBackColor(ControlId::but0), high_contrast ? form::kNoColor : 65280);
+      EXPECT_EQ(f.ShownBackColor(ControlId::FT1), high_contrast ? form::kNoColor : 16711680);
+      EXPECT_EQ(f.control(ControlId::but0).back_color, 65280);  // the script's colour is kept
+    }
+  });
+}
+
 }  // namespace
 }  // namespace brivet::testing

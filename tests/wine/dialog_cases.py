@@ -9,7 +9,7 @@ BUTTON_FRAMES = [FRBUT1, FRBUT2, FRBUT3]
 TWIPS = 15  # twips per pixel of the test display
 
 
-def dialog_script(title, setup, shows=1, once=""):
+def dialog_script(title, setup, shows=1, once="", first_title=None):
     """A script that shows a dialog `shows` times and reports each answer as
     'response N [text1][text2][entry]'. `once` runs before the first show
     only; `setup` before every show, since a dismissal resets the dialog."""
@@ -19,18 +19,21 @@ Dim w, r, a, b, c, i
 Set w = CreateObject("Brivet.Window")
 CheckError 0, "create"
 {once}
-{show_loop(title, setup, shows, report)}
+{show_loop(title, setup, shows, report, first_title)}
 Set w = Nothing
 CheckError 0, "release"
 Finish
 """
 
 
-def show_loop(title, setup, shows, report):
+def show_loop(title, setup, shows, report, first_title=None):
     """Script lines that show the dialog `shows` times, each with its own
-    title, and run `report` after each with the answer in r, a, b and c."""
+    title (the first one `first_title` when given), and run `report` after
+    each with the answer in r, a, b and c."""
+    first = f'If i = 1 Then w.Title = "{first_title}"' if first_title else ""
     return f"""For i = 1 To {shows}
   w.Title = "{title} #" & i
+  {first}
   {setup}
   CheckError 0, "set up the dialog"
   w.Show
@@ -45,12 +48,16 @@ def responses(lines):
     return [l.split(" ", 1)[1] for l in lines if l.startswith("response ")]
 
 
-def interact(ctx, title, setup, actions, shot=None, once=""):
+def interact(ctx, title, setup, actions, shot=None, once="", first_title=None):
     """Runs the dialog script and, for each show, waits for the window and
-    runs one action on it; returns the answers the script printed."""
-    body = dialog_script(title, setup, len(actions), once)
+    runs one action on it; returns the answers the script printed. A picture
+    for the documents (`shot`) shows `first_title`, a title a reader would
+    write, when given."""
+    body = dialog_script(title, setup, len(actions), once, first_title)
     # Each show has its own title, so a dismissal is seen before the next show.
     shows = [(f"{title} #{n + 1}", action) for n, action in enumerate(actions)]
+    if first_title:
+        shows[0] = (first_title, actions[0])
     return answer(ctx, body, shows, shot)
 
 
@@ -243,7 +250,7 @@ def case_layout_on_real_windows(ctx):
 
 def check_layout(window, buttons, has_caption, name, picture=False):
     left, top, right, bottom = window.rect
-    width, height = (right - left) * TWIPS, (bottom - top) * TWIPS
+    width = (right - left) * TWIPS
     header = 900 if has_caption or picture else 0
     form_width = 5565
     if has_caption:
@@ -264,9 +271,14 @@ def check_layout(window, buttons, has_caption, name, picture=False):
         near(t * TWIPS, 120, f"{name}: picture frame top")
         near((r - l) * TWIPS, 720, f"{name}: picture frame width")
     form_height = 615 + header + 340
-    near(height, form_height, f"{name}: window height")
+    # The client area holds the layout less its frame allowance; the real
+    # frame (the side borders' width at the bottom) comes on top.
+    border = window.client_origin[0] - left
+    client_height = (bottom - window.client_origin[1] - border) * TWIPS
+    near(client_height, form_height - 340, f"{name}: client area's height")
     near(width, form_width, f"{name}: window width", 2)
-    near(top * TWIPS, (768 * TWIPS - height) / 2, f"{name}: window top (centred vertically)")
+    # Centred for the height the layout set, which counts the allowance, not the real frame.
+    near(top * TWIPS, (768 * TWIPS - (client_height + 340)) / 2, f"{name}: window top (centred vertically)")
     frame_width = 1695
     row_left = (width - buttons * frame_width) / 2
     for i, frame in enumerate(BUTTON_FRAMES):

@@ -35,9 +35,12 @@ def case_esc_and_enter_answer_as_other_dialogs_do(ctx):
         typed("typed", "Return"),              # Enter in a text box presses button 1
         keys("shift+Tab", "g", "Return"),      # and in the list
         keys("Tab", "Tab", "Return"),          # a focused button is pressed itself
+        # Tab into the list, its last entry (the first key after Tab reached the
+        # list is lost under Wine; see docs/wine-notes.md).
+        keys("Tab", "Tab", "Tab", "End", "End", "Return"),
     ])
     expect(got, ["0 [][][] Integer", "1 [typed][][] Integer", "1 [][][green] Integer",
-                 "2 [][][] Integer"])
+                 "2 [][][] Integer", "1 [][][green] Integer"])
 
     # Enter in the multi-line box is a line break; Esc drops what was typed.
     out = ctx.work / f"multi-{ctx.bits}-"
@@ -114,7 +117,7 @@ def case_access_keys_press_buttons_and_reach_boxes(ctx):
         keys("alt+p", "p", "w", "alt+u", "m", "e", "alt+y"),  # boxes by their headings
         keys("Tab", "Tab", "n"),                          # the key alone while a button has the focus
         keys("alt+x", "Escape"),                          # no such key: nothing happens
-    ], shot="access-keys")
+    ], shot="access-keys", first_title="Sign in")
     expect(got, ["2 [][][] Integer", "3 [][][] Integer", "1 [me][pw][] Integer", "2 [][][] Integer",
                  "0 [][][] Integer"])
     # "&Yes": below the letters one short line, under the "Y" alone.
@@ -227,7 +230,7 @@ def case_button_captions_read_on_every_colour(ctx):
     setup = ('w.ShowTextBox(False) = 1\n  w.ShowButtons = 1\n  w.Button1Caption = "Read me"\n'
              '  w.ButtonColor = colours(i - 1)')
     interact(ctx, "Brivet caption colour", setup, [sample] * len(BUTTON_COLOURS), once=once,
-             shot="caption-colour")
+             shot="caption-colour", first_title="Button colours")
     failures = []
     for (hex_colour, name), (background, caption) in zip(BUTTON_COLOURS, samples):
         wanted = colour_of(hex_colour)
@@ -246,7 +249,7 @@ SECTIONS = [FRIM, FRLAB, FRLIST, FT1, FT2] + BUTTON_FRAMES
 
 
 def case_full_dialog_fits_at_every_resolution(ctx):
-    """At 96, 120 and 144 dots per inch (Wine's LogPixels): every control
+    """At 96, 120, 144 and 192 dots per inch (Wine's LogPixels): every control
     inside the window, no two sections overlapping, every caption with the
     room its text needs."""
     folder = ctx.work / f"dpi-{ctx.bits}"
@@ -257,17 +260,18 @@ def case_full_dialog_fits_at_every_resolution(ctx):
              '  w.LoadList "red,green,blue"\n  w.ShowList\n  w.ShowButtons = 3\n'
              '  w.Button1Caption = "&Sign in"\n  w.Button2Caption = "Register..."\n'
              '  w.Button3Caption = "Cancel"')
-    for dpi in (96, 120, 144):
+    for dpi in (96, 120, 144, 192):
         seen = {}
 
         def measure(ctx, window):
-            seen["window"] = ctx.probe.rects(f"Brivet dpi {dpi} #1")
-            seen["texts"] = ctx.probe.texts(f"Brivet dpi {dpi} #1")
+            seen["window"] = ctx.probe.rects(f"Your account ({dpi} dpi)")
+            seen["texts"] = ctx.probe.texts(f"Your account ({dpi} dpi)")
             ctx.screen.key("Escape")
 
         set_resolution(ctx, dpi)
         try:
-            interact(ctx, f"Brivet dpi {dpi}", setup, [measure], shot=f"dpi-{dpi}")
+            interact(ctx, f"Brivet dpi {dpi}", setup, [measure], shot=f"dpi-{dpi}",
+                     first_title=f"Your account ({dpi} dpi)")
         finally:
             set_resolution(ctx, None)
         check_fits(seen["window"], seen["texts"], f"{dpi} dpi")

@@ -181,6 +181,16 @@ def case_toolkit_self_check(ctx):
     run_program(ctx, ctx.build / "tests/wine/tools/toolkit_check.exe")
 
 
+def case_dialog_look_from_inside_the_host(ctx):
+    """Styled common controls with themes, the system's message font, a
+    per-monitor aware dialog in an unaware host, and a new layout at twice the
+    dpi, seen by a host of the DLL in its own process."""
+    out = run_program(ctx, ctx.build / "tests/wine/tools/look_check.exe")
+    for line in out.splitlines():
+        if " of " in line or "awareness" in line:
+            print("    " + line)
+
+
 def case_platform_contracts(ctx):
     run_program(ctx, ctx.build / "tests/wine/contracts/contracts.exe")
 
@@ -195,6 +205,7 @@ CASES = [
     case_early_bound_client,
     case_coercion_against_oleaut32,
     case_toolkit_self_check,
+    case_dialog_look_from_inside_the_host,
     case_platform_contracts,
     case_vbscript_basics,
 ] + dialog_cases.CASES + keyboard_cases.CASES + content_cases.CASES + service_cases.CASES + host_cases.CASES + \

@@ -25,6 +25,10 @@ std::unique_ptr<form::FormWindow> HeadlessToolkit::CreateForm(form::FormEventSin
   return std::make_unique<HeadlessForm>(*this, sink);
 }
 
+int32_t HeadlessForm::ShownBackColor(form::ControlId c) const {
+  return form::ShownColor(at(c).back_color, toolkit_.HighContrast());
+}
+
 HeadlessForm::HeadlessForm(HeadlessToolkit& toolkit, form::FormEventSink& sink)
     : toolkit_(toolkit), sink_(sink) {
   for (const form::ControlTemplate& t : form::Template()) {

@@ -71,10 +71,12 @@ class HeadlessToolkit final : public form::Toolkit {
   float TwipsPerPixelX() const override { return kTwipsPerPixel; }
   float TwipsPerPixelY() const override { return kTwipsPerPixel; }
   void PumpEvents() override { ++pumps; }
+  bool HighContrast() const override { return high_contrast; }
 
   std::deque<UserAction> actions;  // played by the next modal displays
   int pumps = 0;
   int forms_created = 0;
+  bool high_contrast = false;  // the simulated system's mode
   // The live forms, newest last.
   std::vector<HeadlessForm*> forms;
 };
@@ -110,6 +112,7 @@ class HeadlessForm final : public form::FormWindow {
   bool Visible(form::ControlId c) const override { return at(c).visible; }
   void SetVisible(form::ControlId c, bool visible) override { at(c).visible = visible; }
   void SetBackColor(form::ControlId c, int32_t color) override { at(c).back_color = color; }
+  int32_t ShownBackColor(form::ControlId c) const override;
   void SetForeColor(form::ControlId c, int32_t color) override { at(c).fore_color = color; }
   void SetCaption(form::ControlId c, const Text& caption) override;
   float FontSize(form::ControlId c) const override { return at(c).font_size; }

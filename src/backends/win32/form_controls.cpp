@@ -48,6 +48,8 @@ void Win32FormWindow::SetCaption(ControlId id, const Text& caption) {
 void Win32FormWindow::SetHeading(Control& frame, const Text& caption) {
   if (!frame.heading) {
     if (caption.empty()) return;
+    const DpiAwareScope aware;
+    const VisualStyles::Scope styled = styles_->Activate();
     // "&" marks the access key of the control below; a caption too long for
     // the frame ends in an ellipsis.
     HWND heading = CreateWindowExW(
@@ -68,6 +70,7 @@ void Win32FormWindow::SetHeading(Control& frame, const Text& caption) {
 
 // Headings sit in the band above the frame's first row of controls.
 void Win32FormWindow::PlaceHeading(const Control& frame) {
+  const DpiAwareScope aware;
   RECT client;
   GetClientRect(frame.hwnd, &client);
   const int left = PixelsX(kHeadingLeftTwips);
@@ -89,6 +92,7 @@ void Win32FormWindow::FitLabel(const Control& c) {
       DrawTextW(dc.get(), Wide(text), -1, &r, kLabelFormat | DT_CALCRECT);
     }
   }
+  const DpiAwareScope aware;
   if (!SetWindowPos(c.hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     ThrowLastError("SetWindowPos");
@@ -117,8 +121,11 @@ void Win32FormWindow::SetFontBold(ControlId id, bool bold) {
   ApplyFont(c);
 }
 
+// A text box has a size of its own (the script's, or the template's);
+// every other control takes the message font's unless the script gave one.
 void Win32FormWindow::ApplyFont(Control& c) {
-  UniqueFont font = MakeFont(c.font_points, c.font_bold);
+  const bool own_size = IsTextBox(c.kind) || c.font_points != kDefaultPoints;
+  UniqueFont font = MakeFont(own_size ? c.font_points : 0, c.font_bold);
   SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   if (c.heading) SendMessageW(c.heading, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   c.font = std::move(font);  // the previous one is no longer selected anywhere
@@ -126,13 +133,32 @@ void Win32FormWindow::ApplyFont(Control& c) {
   InvalidateRect(c.hwnd, nullptr, TRUE);
 }
 
+// Points 0: the message font's own size.
 UniqueFont Win32FormWindow::MakeFont(float points, bool bold) const {
-  const int height = -static_cast<int>(std::lround(points * metrics_.dpi_y / 72.0));
-  UniqueFont font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, kDefaultFace));
+  LOGFONTW lf = message_font_;
+  if (points > 0) lf.lfHeight = -static_cast<int>(std::lround(points * metrics_.dpi_y / 72.0));
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  lf.lfWidth = 0;
+  lf.lfItalic = lf.lfUnderline = lf.lfStrikeOut = FALSE;
+  UniqueFont font(CreateFontIndirectW(&lf));
   if (!font) ThrowLastError("CreateFont");
   return font;
+}
+
+void Win32FormWindow::TakeSystemFonts() {
+  message_font_ = MessageFont(metrics_.dpi_y);
+  UniqueFont fresh = MakeFont(0, false);
+  for (Control& c : controls_) {
+    if (c.font || IsTextBox(c.kind)) {
+      ApplyFont(c);
+      continue;
+    }
+    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+    if (c.heading) SendMessageW(c.heading, WM_SETFONT, reinterpret_cast<WPARAM>(fresh.get()), TRUE);
+  }
+  default_font_ = std::move(fresh);  // no control uses the previous one now
+  for (const Control& c : controls_)
+    if (c.kind == ControlKind::Label) FitLabel(c);
 }
 
 Win32FormWindow::Selection Win32FormWindow::SelectionOf(ControlId c) const {

@@ -146,6 +146,16 @@ LRESULT Win32FormWindow::FormMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM 
     case WM_SETFOCUS:
       if (HWND target = FirstFocusable()) SetFocus(target);
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // The message font or high contrast may have changed.
+      high_contrast_ = HighContrastOn();
+      TakeSystemFonts();
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_NCDESTROY:
       life_->alive = false;  // a modal loop waiting for this window ends
       window_.release();     // gone already; nothing left to destroy
@@ -187,7 +197,7 @@ std::optional<LRESULT> Win32FormWindow::ChildNotification(UINT msg, WPARAM wpara
       if ((c->kind == ControlKind::Button && (code == BN_SETFOCUS || code == BN_KILLFOCUS)) ||
           (IsTextBox(c->kind) && code == EN_SETFOCUS) || (c->kind == ControlKind::ListBox && code == LBN_SETFOCUS))
         RedrawButtons();
-      // An owner-drawn button reports the second click of a double click as
+      // A button reports the second click of a double click as
       // BN_DOUBLECLICKED: each click is a click.
       if (c->kind == ControlKind::Button && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) {
         const int index = form::TemplateOf(c->id).button_index;
@@ -199,8 +209,16 @@ std::optional<LRESULT> Win32FormWindow::ChildNotification(UINT msg, WPARAM wpara
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       const Control* c = ControlOfWindow(item->hwndItem);
       if (item->CtlType != ODT_BUTTON || !c || c->kind != ControlKind::Button) return std::nullopt;
-      DrawButton(*item, *c);
+      const UINT s = item->itemState;
+      DrawButton(item->hDC, item->hwndItem, item->rcItem, *c,
+                 {(s & ODS_SELECTED) != 0, false, (s & ODS_FOCUS) != 0, (s & ODS_DISABLED) != 0,
+                  DrawnAsDefault(item->hwndItem)});
       return TRUE;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lparam);
+      if (header->code != NM_CUSTOMDRAW) return std::nullopt;
+      return ButtonCustomDraw(*reinterpret_cast<const NMCUSTOMDRAW*>(lparam));
     }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -219,14 +237,14 @@ std::optional<LRESULT> Win32FormWindow::ChildColors(HDC dc, HWND child) const {
     if (!c) return std::nullopt;
   }
   if (c->kind == ControlKind::Frame || c->kind == ControlKind::Label) {
-    SetTextColor(dc, Resolve(c->fore, COLOR_BTNTEXT));
-    SetBkColor(dc, Resolve(c->back, COLOR_BTNFACE));
+    SetTextColor(dc, Resolve(Shown(c->fore), COLOR_BTNTEXT));
+    SetBkColor(dc, Resolve(Shown(c->back), COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(BackBrush(*c));
   }
   // Text boxes and the list keep the system colours unless given their own.
-  if (c->back == form::kNoColor && c->fore == form::kNoColor) return std::nullopt;
-  SetTextColor(dc, Resolve(c->fore, COLOR_WINDOWTEXT));
-  SetBkColor(dc, Resolve(c->back, COLOR_WINDOW));
+  if (Shown(c->back) == form::kNoColor && Shown(c->fore) == form::kNoColor) return std::nullopt;
+  SetTextColor(dc, Resolve(Shown(c->fore), COLOR_WINDOWTEXT));
+  SetBkColor(dc, Resolve(Shown(c->back), COLOR_WINDOW));
   return reinterpret_cast<LRESULT>(c->back_brush ? c->back_brush.get() : GetSysColorBrush(COLOR_WINDOW));
 }
 
@@ -249,7 +267,7 @@ bool Win32FormWindow::PreTranslate(const MSG& msg) {
   }
 }
 
-// Owner-drawn buttons in a window that is no dialog get no help from the
+// Buttons in a window that is no dialog get no help from the
 // dialog manager: Tab, Esc and Enter are handled here.
 bool Win32FormWindow::KeyDown(const MSG& msg) {
   const bool repeat = (msg.lParam & (1 << 30)) != 0;
@@ -318,7 +336,13 @@ bool Win32FormWindow::DrawnAsDefault(HWND button) const {
 }
 
 void Win32FormWindow::RedrawButtons() {
-  for (int i = 0; i < 3; ++i) InvalidateRect(Ctl(form::ButtonOf(i)).hwnd, nullptr, FALSE);
+  for (int i = 0; i < 3; ++i) {
+    const HWND button = Ctl(form::ButtonOf(i)).hwnd;
+    // A styled button draws the default frame itself when told it is one.
+    if (themed_buttons_)
+      SendMessageW(button, BM_SETSTYLE, DrawnAsDefault(button) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    InvalidateRect(button, nullptr, FALSE);
+  }
 }
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "form/layout.h"
 #include "form_window_detail.h"
 
 namespace brivet::win32 {
@@ -19,6 +20,9 @@ namespace {
 // the gap between the painting and a scripted answer.
 constexpr DWORD kIdleDelayMs = 150;
 
+constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
+
 // Whole pixels, limited to what a window position can hold.
 int RoundPixels(float twips, float twips_per_pixel) {
   const double px = std::round(static_cast<double>(twips) / twips_per_pixel);
@@ -30,26 +34,39 @@ int RoundPixels(float twips, float twips_per_pixel) {
 // ---------------------------------------------------------------------------
 // Creation and destruction
 
-Win32FormWindow::Win32FormWindow(std::shared_ptr<WindowClasses> classes, const Metrics& metrics,
+Win32FormWindow::Win32FormWindow(std::shared_ptr<WindowClasses> classes, std::shared_ptr<VisualStyles> styles,
                                  form::FormEventSink& sink)
-    : classes_(std::move(classes)), metrics_(metrics), sink_(sink) {
-  default_font_ = MakeFont(kDefaultPoints, false);
+    : classes_(std::move(classes)), styles_(std::move(styles)), sink_(sink) {
   for (const auto& t : form::Template()) {
     Control& c = Ctl(t.id);
     c.id = t.id;
     c.kind = t.kind;
     c.font_points = kDefaultPoints;
   }
+  high_contrast_ = HighContrastOn();
 
+  // The dialog's windows are dpi aware and styled whatever the host thread
+  // is; the thread keeps its own awareness and context.
+  const DpiAwareScope aware;
+  const VisualStyles::Scope styled = styles_->Activate();
+  themed_buttons_ = styled.active();
+  metrics_ = Metrics::At(SystemDpi());
   const int width = PixelsX(form::kWindowWidth);
-  const int height = PixelsY(form::kWindowHeight);
+  const int height = OuterHeightPixels(form::kWindowHeight);
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClassName, Wide(form::kDesignCaption),
-                              WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, x, y, width, height, nullptr,
-                              nullptr, classes_->module(), this);
+  HWND hwnd = CreateWindowExW(kFormExStyle, kFormClassName, Wide(form::kDesignCaption), kFormStyle, x, y, width,
+                              height, nullptr, nullptr, classes_->module(), this);
   if (!hwnd) ThrowLastError("CreateWindowEx (form)");
   window_.reset(hwnd);
+  // The monitor it opened on may have a dpi of its own.
+  if (const int dpi = DpiOf(hwnd); dpi != metrics_.dpi_y) {
+    metrics_ = Metrics::At(dpi);
+    SetWindowPos(hwnd, nullptr, 0, 0, PixelsX(form::kWindowWidth),
+                 OuterHeightPixels(form::kWindowHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  message_font_ = MessageFont(metrics_.dpi_y);
+  default_font_ = MakeFont(0, false);
 
   CreateControls(form::kNoContainer, hwnd);
   for (const auto& t : form::Template())
@@ -114,7 +131,9 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
     case ControlKind::Button:
       window_class = L"BUTTON";
       // BS_NOTIFY: focus changes decide which button looks like the default.
-      style |= kFocusable | BS_OWNERDRAW | BS_NOTIFY;
+      // Styled buttons draw themselves (a coloured one through custom
+      // drawing); plain ones are drawn here, in their colour.
+      style |= kFocusable | BS_NOTIFY | (themed_buttons_ ? BS_PUSHBUTTON : BS_OWNERDRAW);
       break;
   }
   const bool ours = window_class == kPaneClassName;
@@ -126,7 +145,10 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
   Ctl(t.id).hwnd = hwnd;
   if (!ours) MakeAccessible(hwnd);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(default_font_.get()), FALSE);
-  if (IsTextBox(t.kind)) SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // 0: the largest limit
+  if (IsTextBox(t.kind)) {
+    SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);  // 0: the largest limit
+    ApplyFont(Ctl(t.id));                        // its own size, the system's face
+  }
 }
 
 Win32FormWindow::~Win32FormWindow() {
@@ -149,6 +171,7 @@ void Win32FormWindow::ShowModal() {
   const auto life = life_;  // the loop must not touch *this once it may be gone
   life->modal_end = false;
   if (!shown_once_) {
+    const DpiAwareScope aware;
     shown_once_ = true;
     Raise([](form::FormEventSink& s) { s.OnResize(); });
     if (!life->alive || life->modal_end) return;
@@ -199,10 +222,14 @@ void Win32FormWindow::SetCaption(const Text& title) { SetWindowTextOrThrow(windo
 
 float Win32FormWindow::Top() const { return TwipsOf(window_.get()).top; }
 float Win32FormWindow::Width() const { return TwipsOf(window_.get()).width; }
-float Win32FormWindow::Height() const { return TwipsOf(window_.get()).height; }
+float Win32FormWindow::Height() const {
+  const RECT r = RectInParent(window_.get());
+  return HeightTwips(r.bottom - r.top);
+}
 
 void Win32FormWindow::SetTop(float twips) {
   form::CheckedPosition(twips);
+  const DpiAwareScope aware;
   const RECT r = RectInParent(window_.get());
   if (!SetWindowPos(window_.get(), nullptr, r.left, PixelsY(twips), 0, 0,
                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
@@ -218,7 +245,21 @@ void Win32FormWindow::SetWidth(float twips) {
 void Win32FormWindow::SetHeight(float twips) {
   form::CheckedSize(twips);
   const RECT r = RectInParent(window_.get());
-  SetFormSize(r.right - r.left, PixelsY(twips));
+  SetFormSize(r.right - r.left, OuterHeightPixels(twips));
+}
+
+// The frame as the system draws it: at the window's dpi.
+int Win32FormWindow::FramePixels() const {
+  return FrameSize(kFormStyle, kFormExStyle, window_ ? DpiOf(window_.get()) : metrics_.dpi_y).cy;
+}
+
+int Win32FormWindow::OuterHeightPixels(float twips) const {
+  return std::max(0, PixelsY(twips) - PixelsY(form::kFrameAllowance)) + FramePixels();
+}
+
+float Win32FormWindow::HeightTwips(int outer_pixels) const {
+  const int client = std::max(0, outer_pixels - FramePixels());
+  return static_cast<float>(client + PixelsY(form::kFrameAllowance)) * metrics_.twips_per_pixel_y;
 }
 
 void Win32FormWindow::SetBackColor(int32_t color) {
@@ -230,11 +271,37 @@ void Win32FormWindow::SetBackColor(int32_t color) {
 }
 
 void Win32FormWindow::SetFormSize(int width, int height) {
+  const DpiAwareScope aware;
   const RECT r = RectInParent(window_.get());
   if (width == r.right - r.left && height == r.bottom - r.top) return;  // no change, no event
   // WM_SIZE, and with it OnResize, arrives before SetWindowPos returns.
   if (!SetWindowPos(window_.get(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     ThrowLastError("SetWindowPos");
+}
+
+// Moved to a monitor of another dpi: every control keeps its twips, the
+// fonts are made for the new dpi, the window takes the rectangle the system
+// suggests and the layout runs again.
+void Win32FormWindow::DpiChanged(int dpi, const RECT& suggested) {
+  const int old = metrics_.dpi_y;
+  if (dpi <= 0 || dpi == old) return;
+  metrics_ = Metrics::At(dpi);
+  for (const Control& c : controls_) {
+    for (HWND hwnd : {c.hwnd, c.heading}) {
+      if (!hwnd) continue;
+      RECT r = RectInParent(hwnd);
+      r = {MulDiv(r.left, dpi, old), MulDiv(r.top, dpi, old), MulDiv(r.right, dpi, old), MulDiv(r.bottom, dpi, old)};
+      Place(hwnd, r);
+    }
+  }
+  TakeSystemFonts();
+  for (const Control& c : controls_)
+    if (c.heading) PlaceHeading(c);
+  const auto life = life_;  // a resize handler may take the form away
+  const SIZE before = last_size_;
+  SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (life->alive && last_size_.cx == before.cx && last_size_.cy == before.cy) Raise([](form::FormEventSink& s) { s.OnResize(); });
 }
 
 // ---------------------------------------------------------------------------
@@ -295,6 +362,7 @@ int Win32FormWindow::PixelsY(float twips) const { return RoundPixels(twips, metr
 // The outer rectangle relative to the parent's client area; the form has no
 // parent, so its rectangle is in screen coordinates.
 RECT Win32FormWindow::RectInParent(HWND hwnd) const {
+  const DpiAwareScope aware;
   RECT r;
   GetWindowRect(hwnd, &r);
   MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
@@ -308,6 +376,7 @@ Win32FormWindow::TwipsRect Win32FormWindow::TwipsOf(HWND hwnd) const {
 }
 
 void Win32FormWindow::Place(HWND hwnd, const RECT& r) {
+  const DpiAwareScope aware;
   if (!SetWindowPos(hwnd, nullptr, r.left, r.top, std::max(0L, r.right - r.left),
                     std::max(0L, r.bottom - r.top), SWP_NOZORDER | SWP_NOACTIVATE))
     ThrowLastError("SetWindowPos");

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 #include <olectl.h>
+// Notification structures only: nothing of comctl32 is imported.
+#include <commctrl.h>
 
 #include <array>
 #include <memory>
@@ -13,16 +15,21 @@
 #include "form/toolkit.h"
 #include "accessible_win32.h"
 #include "handles.h"
+#include "system_look.h"
 #include "window_classes.h"
 
 namespace brivet::win32 {
 
-// Screen resolution the toolkit converts twips with.
+// Resolution twips are converted with: the screen's, then each window's own.
 struct Metrics {
   int dpi_x = 96;
   int dpi_y = 96;
   float twips_per_pixel_x = 15;
   float twips_per_pixel_y = 15;
+  static Metrics At(int dpi) {
+    const float tpp = 1440.0f / static_cast<float>(dpi);
+    return {dpi, dpi, tpp, tpp};
+  }
 };
 
 // Hands one retrieved message to its window, giving the form it belongs to
@@ -31,7 +38,7 @@ void DispatchWindowMessage(MSG& msg);
 
 class Win32FormWindow final : public form::FormWindow {
  public:
-  Win32FormWindow(std::shared_ptr<WindowClasses> classes, const Metrics& metrics,
+  Win32FormWindow(std::shared_ptr<WindowClasses> classes, std::shared_ptr<VisualStyles> styles,
                   form::FormEventSink& sink);
   ~Win32FormWindow() override;
 
@@ -60,6 +67,7 @@ class Win32FormWindow final : public form::FormWindow {
   void SetVisible(form::ControlId c, bool visible) override;
   void SetBackColor(form::ControlId c, int32_t color) override;
   void SetForeColor(form::ControlId c, int32_t color) override;
+  int32_t ShownBackColor(form::ControlId c) const override { return Shown(Ctl(c).back); }
   void SetCaption(form::ControlId c, const Text& caption) override;
 
   float FontSize(form::ControlId c) const override;
@@ -144,10 +152,20 @@ class Win32FormWindow final : public form::FormWindow {
   void MakeAccessible(HWND control);
   void PlaceHeading(const Control& frame);
   void PaintPane(HWND hwnd, const Control& c);
-  void DrawButton(const DRAWITEMSTRUCT& item, const Control& c);
+  struct ButtonState {
+    bool pressed, hot, focused, disabled, is_default;
+  };
+  void DrawButton(HDC dc, HWND button, const RECT& rect, const Control& c, ButtonState state);
+  std::optional<LRESULT> ButtonCustomDraw(const NMCUSTOMDRAW& draw);
+  // The colour a control is drawn in: the script's unless high contrast is on.
+  int32_t Shown(int32_t color) const { return form::ShownColor(color, high_contrast_); }
   void PaintPicture(HDC dc, const RECT& client);
   void FitLabel(const Control& c);
   void ApplyFont(Control& c);
+  // The message font at the window's dpi, for every control without a size
+  // of its own, and the face of all of them.
+  void TakeSystemFonts();
+  void DpiChanged(int dpi, const RECT& suggested);
 
   Control& Ctl(form::ControlId c) { return controls_[static_cast<size_t>(c)]; }
   const Control& Ctl(form::ControlId c) const { return controls_[static_cast<size_t>(c)]; }
@@ -172,13 +190,23 @@ class Win32FormWindow final : public form::FormWindow {
   TwipsRect TwipsOf(HWND hwnd) const;
   void Place(HWND hwnd, const RECT& r);
   void SetFormSize(int width, int height);
+  // Outer height in pixels for a height in twips, and back: the client area
+  // holds the height less the layout's frame allowance, the real frame at
+  // the window's dpi comes on top.
+  int OuterHeightPixels(float twips) const;
+  float HeightTwips(int outer_pixels) const;
+  int FramePixels() const;
 
   bool Focusable(HWND hwnd) const;
   HWND FirstFocusable() const;
   void MoveFocus(bool backwards);
 
   std::shared_ptr<WindowClasses> classes_;
+  std::shared_ptr<VisualStyles> styles_;
   Metrics metrics_;
+  LOGFONTW message_font_{};
+  bool themed_buttons_ = false;  // styled push buttons, not owner-drawn ones
+  bool high_contrast_ = false;
   form::FormEventSink& sink_;
   std::shared_ptr<Life> life_ = std::make_shared<Life>();
   UniqueFont default_font_;

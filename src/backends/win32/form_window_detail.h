@@ -15,7 +15,6 @@
 namespace brivet::win32::detail {
 
 inline constexpr float kDefaultPoints = 8;
-inline constexpr const wchar_t* kDefaultFace = L"MS Shell Dlg";
 // Label text as the label control draws it (SS_LEFTNOWORDWRAP | SS_NOPREFIX):
 // no prefix characters, no wrapping; CR LF, LF and CR break lines.
 inline constexpr UINT kLabelFormat = DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS;

@@ -105,6 +105,7 @@ using UniqueLibrary = Unique<LibraryTraits>;
 using UniqueRegistryKey = Unique<RegistryKeyTraits>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
+using UniquePen = Unique<GdiTraits<HPEN>>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;

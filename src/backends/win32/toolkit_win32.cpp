@@ -10,24 +10,23 @@ namespace {
 
 class Win32Toolkit final : public form::Toolkit {
  public:
-  explicit Win32Toolkit(HINSTANCE module) : classes_(WindowClasses::For(module)) {
-    WindowDc screen(nullptr);
-    metrics_.dpi_x = GetDeviceCaps(screen.get(), LOGPIXELSX);
-    metrics_.dpi_y = GetDeviceCaps(screen.get(), LOGPIXELSY);
-    if (metrics_.dpi_x <= 0 || metrics_.dpi_y <= 0) throw Error::Toolkit("the screen has no resolution");
-    metrics_.twips_per_pixel_x = 1440.0f / static_cast<float>(metrics_.dpi_x);
-    metrics_.twips_per_pixel_y = 1440.0f / static_cast<float>(metrics_.dpi_y);
+  explicit Win32Toolkit(HINSTANCE module)
+      : classes_(WindowClasses::For(module)), styles_(std::make_shared<VisualStyles>(module)) {
+    // The dialog's windows are dpi aware: the screen as they see it.
+    metrics_ = Metrics::At(SystemDpi());
   }
 
   std::unique_ptr<form::FormWindow> CreateForm(form::FormEventSink& sink) override {
-    return std::make_unique<Win32FormWindow>(classes_, metrics_, sink);
+    return std::make_unique<Win32FormWindow>(classes_, styles_, sink);
   }
 
   float ScreenHeight() const override {
+    const DpiAwareScope aware;
     return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * metrics_.twips_per_pixel_y;
   }
   float TwipsPerPixelX() const override { return metrics_.twips_per_pixel_x; }
   float TwipsPerPixelY() const override { return metrics_.twips_per_pixel_y; }
+  bool HighContrast() const override { return HighContrastOn(); }
 
   void PumpEvents() override {
     MSG msg;
@@ -43,6 +42,8 @@ class Win32Toolkit final : public form::Toolkit {
  private:
   // Keeps the window classes registered while the toolkit exists.
   std::shared_ptr<WindowClasses> classes_;
+  // The activation context of the styled controls, made at the first form.
+  std::shared_ptr<VisualStyles> styles_;
   Metrics metrics_;
 };
 

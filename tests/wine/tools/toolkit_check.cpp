@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "handles.h"
 #include "toolkit_win32.h"
 
@@ -17,16 +18,6 @@ using brivet::form::ControlId;
 namespace form = brivet::form;
 
 namespace {
-
-int failures = 0;
-
-#define CHECK(cond)                                                 \
-  do {                                                              \
-    if (!(cond)) {                                                  \
-      ++failures;                                                   \
-      std::printf("FAIL %s:%d: %s\n", __FILE__, __LINE__, #cond);   \
-    }                                                               \
-  } while (0)
 
 // Number of the brivet::Error `f` throws, or 0.
 int ErrorNumber(const std::function<void()>& f) {
