@@ -77,12 +77,16 @@ def main():
     parser.add_argument("--build-root", default=str(ROOT / "build"))
     parser.add_argument("--out", default=str(ROOT / "docs"))
     parser.add_argument("--smoke", action="store_true", help="one quick round of everything, no report")
+    parser.add_argument("--dispatch", action="store_true",
+                        help="only the late-bound calls under Wine, in full, no report")
     args = parser.parse_args()
     build_root = Path(args.build_root)
     smoke = args.smoke
     rounds = 1 if smoke else 9
-    results = {"machine": machine(), "native": native(build_root, 1 if smoke else 9), "wine": {}}
-    print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
+    results = {"machine": machine(), "wine": {}}
+    if not args.dispatch:
+        results["native"] = native(build_root, 1 if smoke else 9)
+        print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
 
     bitness = [64] + ([32] if harness.can_run_32bit() else [])
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-bench-") as work:
@@ -96,6 +100,15 @@ def main():
                 if wine.regsvr32(bits, harness.windows_path(ctx.dll)).returncode != 0:
                     raise RuntimeError(f"registering the {bits}-bit DLL failed")
                 figures = results["wine"][bits] = {}
+                if args.dispatch:
+                    figures["dispatch"] = script_bench.dispatch(ctx, rounds, 20000)
+                    print(f"win{bits} dispatch, load {os.getloadavg()[0]:.1f}:", flush=True)
+                    for shape, d in figures["dispatch"].items():
+                        if "ratio" in d:
+                            r = d["ratio"]
+                            print(f"  {shape}: ratio first {r['first']:.3f}, median {r['median']:.3f}, "
+                                  f"worst {r['max']:.3f}", flush=True)
+                    continue
                 figures["footprint"] = footprint(ctx)
                 print(f"win{bits} footprint:", figures["footprint"], flush=True)
                 figures["startup"] = script_bench.startup(ctx, 2 if smoke else 7, 3 if smoke else 10)
@@ -120,6 +133,8 @@ def main():
 
     raw = build_root / "bench-results.json"
     raw.write_text(json.dumps(results, indent=1))
+    if args.dispatch:
+        return 0
     if smoke:
         print("smoke run: every figure measured; report not written")
         return 0
