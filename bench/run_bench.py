@@ -89,6 +89,9 @@ def main():
         print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
 
     bitness = [64] + ([32] if harness.can_run_32bit() else [])
+    if 32 not in bitness:
+        results["unmeasured"] = {32: harness.why_no_32bit()}
+        print("win32 not measured:", results["unmeasured"][32], flush=True)
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-bench-") as work:
         wine = harness.Wine(build_root / "wine-prefix", display)
         wine.prepare()
