@@ -39,6 +39,11 @@ def ratio(fig):
     return f"{fig['median']:.2f} ({fig['q1']:.2f} – {fig['q3']:.2f}, n={fig['n']})"
 
 
+def ratio_rounds(fig):
+    """A ratio's median with its first and worst round."""
+    return f"{fig['median']:.2f} (first {fig['first']:.2f}, worst {fig['max']:.2f}, n={fig['n']})"
+
+
 def verdict(ok):
     return "met" if ok else "**missed**"
 
@@ -57,6 +62,7 @@ def write(results, md_path, png_path):
         "",
         f"- machine: {m['cpu']}, {m['cores']} cores (shared), Linux {m['kernel']}, {m['wine']}",
         f"- date: {m['date']}; load average at the start: {m['load']}",
+    ] + [f"- win{b}: not measured: {why}" for b, why in sorted(results.get("unmeasured", {}).items())] + [
         "",
         "Each figure is the median of repeated rounds with the interquartile range and the",
         "number of rounds in brackets, or with the first and the worst round where those differ",
@@ -104,7 +110,9 @@ def write(results, md_path, png_path):
         "",
         "Warm: per-call cost of late-bound calls in the script host, against `Scripting.Dictionary`",
         "calls of the same shape in the same process, each minus the cost of an empty loop",
-        "turn; the ratio is taken round by round.",
+        "turn; the ratio is taken round by round, and given as the median with the first and",
+        "the worst round. Each bitness the machine runs has its column: the host, the",
+        "dictionary and the DLL all of that bitness.",
         "",
         f"| call | reference | goal | {cols} |",
         "|---" * (len(bits) + 3) + "|",
@@ -115,7 +123,7 @@ def write(results, md_path, png_path):
             ok = d["ratio"]["median"] <= 0.6 if shape == "put" else True
             note = f" — {verdict(ok)}" if shape == "put" else ""
             return (f"{us(d['brivet']['median'])} vs {us(d['dictionary']['median'])}: "
-                    f"ratio {ratio(d['ratio'])}{note}")
+                    f"ratio {ratio_rounds(d['ratio'])}{note}")
         goal = "ratio ≤ 0.6" if shape == "put" else ""
         lines.append(f"| {call} | {REFERENCES[shape]} | {goal} | " +
                      " | ".join(cell(wine[b]) for b in bits) + " |")

@@ -100,16 +100,21 @@ def main():
                                                   "calls are measured beside this build's")
     parser.add_argument("--settings-only", action="store_true",
                         help="measure only the settings calls and rewrite only their section of the report")
+    parser.add_argument("--dispatch", action="store_true",
+                        help="only the late-bound calls under Wine, in full, no report")
     args = parser.parse_args()
     build_root = Path(args.build_root)
     smoke = args.smoke
     rounds = 1 if smoke else 9
     results = {"machine": machine(), "wine": {}}
-    if not args.settings_only:
+    if not args.settings_only and not args.dispatch:
         results["native"] = native(build_root, 1 if smoke else 9)
         print("native:", {k: round(v["cpu"]["median"], 1) for k, v in results["native"].items()}, flush=True)
 
     bitness = [64] + ([32] if harness.can_run_32bit() else [])
+    if 32 not in bitness:
+        results["unmeasured"] = {32: harness.why_no_32bit()}
+        print("win32 not measured:", results["unmeasured"][32], flush=True)
     with harness.Display() as display, tempfile.TemporaryDirectory(prefix="brivet-bench-") as work:
         wine = harness.Wine(build_root / "wine-prefix", display)
         wine.prepare()
@@ -121,6 +126,15 @@ def main():
                 if wine.regsvr32(bits, harness.windows_path(ctx.dll)).returncode != 0:
                     raise RuntimeError(f"registering the {bits}-bit DLL failed")
                 figures = results["wine"][bits] = {}
+                if args.dispatch:
+                    figures["dispatch"] = script_bench.dispatch(ctx, rounds, 20000)
+                    print(f"win{bits} dispatch, load {os.getloadavg()[0]:.1f}:", flush=True)
+                    for shape, d in figures["dispatch"].items():
+                        if "ratio" in d:
+                            r = d["ratio"]
+                            print(f"  {shape}: ratio first {r['first']:.3f}, median {r['median']:.3f}, "
+                                  f"worst {r['max']:.3f}", flush=True)
+                    continue
                 settings_calls(ctx, figures, args.settings_before, 2 if smoke else 7, 2 if smoke else 10)
                 if args.settings_only:
                     continue
@@ -148,6 +162,8 @@ def main():
 
     raw = build_root / "bench-results.json"
     raw.write_text(json.dumps(results, indent=1))
+    if args.dispatch:
+        return 0
     if smoke:
         print("smoke run: every figure measured; report not written")
         return 0

@@ -2,7 +2,9 @@
 # Long libFuzzer runs of the portable logic: each target for the given number
 # of seconds (default 600), from its seed corpus plus what earlier runs found
 # (kept in build/fuzz/tests/fuzz/corpus). A crash leaves its input beside the
-# target as <target>-crash-<hash>; replay it with `<target> <file>`.
+# target as <target>-crash-<hash>; replay it with `<target> <file>`, and add it
+# to tests/fuzz/corpus/<target> with its fix. The seed is fresh each run (the
+# tests use a fixed one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}

@@ -26,9 +26,10 @@ PropertyFigures ProfileProperty(Checker& c, services::FileSystemFactory& files,
                                 services::Profile& profile, const std::filesystem::path& scratch,
                                 uint64_t seed, int sequences);
 
-// The seed from BRIVET_PROFILE_SEED, else a fresh one; the count from
+// The seed from BRIVET_PROFILE_SEED, else a fixed one for the tests' short
+// run and a fresh one for a long run; the count from
 // BRIVET_PROFILE_SEQUENCES, else `fallback`.
-uint64_t PropertySeed();
+uint64_t PropertySeed(bool long_run);
 int PropertySequences(int fallback);
 
 }  // namespace brivet::contract

@@ -276,15 +276,16 @@ class Probe:
     def accessible(self, title):
         """What the accessible objects say about the window ("window") and each
         visible control (by id): (role number, name, keyboard shortcut, window
-        text); "-" for no name or shortcut."""
+        text, and the first three read late-bound as "role|name|shortcut"); "-"
+        for no name or shortcut."""
         result = self.wine.run(64, [self.exe.parent / "acc_names.exe", title], timeout=60)
         if result.returncode != 0:
             return None
         seen = {}
         for line in result.stdout.replace("\r", "").splitlines():
             f = line.split("\t")
-            if len(f) == 5:
-                seen[f[0] if f[0] == "window" else int(f[0])] = (int(f[1]), f[2], f[3], f[4])
+            if len(f) == 6:
+                seen[f[0] if f[0] == "window" else int(f[0])] = (int(f[1]), f[2], f[3], f[4], f[5])
         return seen
 
     def describe_point(self, x, y):

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <atomic>
+#include <optional>
 
 #include "core/text.h"
 #include "form/captions.h"
@@ -89,8 +90,11 @@ class ControlAccessible final : public IAccessible, public IOleWindow {
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override {
     return standard_->GetIDsOfNames(riid, names, count, lcid, ids);
   }
+  // Late-bound reads of what this object answers itself go to its own
+  // entries, so that both kinds of caller are told the same.
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* arg_error) override {
+    if (const auto own = OwnRead(id, flags, params, result)) return *own;
     return standard_->Invoke(id, riid, lcid, flags, params, result, exception, arg_error);
   }
 
@@ -158,6 +162,44 @@ class ControlAccessible final : public IAccessible, public IOleWindow {
   STDMETHODIMP put_accValue(VARIANT child, BSTR value) override { return standard_->put_accValue(child, value); }
 
  private:
+  // A read of the control's own name, role or shortcut, answered by the
+  // entry a caller of the virtual table reaches; nothing for any other call.
+  std::optional<HRESULT> OwnRead(DISPID id, WORD flags, const DISPPARAMS* params, VARIANT* result) {
+    if (id != DISPID_ACC_NAME && id != DISPID_ACC_ROLE && id != DISPID_ACC_KEYBOARDSHORTCUT) return std::nullopt;
+    if (!(flags & DISPATCH_PROPERTYGET) || !params || params->cNamedArgs != 0 || params->cArgs > 1)
+      return std::nullopt;
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = CHILDID_SELF;
+    // The child is optional: omitted, it is the control itself.
+    const VARIANT* given = params->cArgs == 1 ? &params->rgvarg[0] : nullptr;
+    const bool omitted = !given || (given->vt == VT_ERROR && given->scode == DISP_E_PARAMNOTFOUND);
+    if (!omitted && FAILED(VariantChangeType(&child, const_cast<VARIANT*>(given), 0, VT_I4))) return std::nullopt;
+    if (!IsSelf(child)) return std::nullopt;
+    VARIANT answer;
+    VariantInit(&answer);
+    HRESULT status;
+    if (id == DISPID_ACC_ROLE) {
+      status = get_accRole(child, &answer);
+    } else {
+      answer.vt = VT_BSTR;
+      status = id == DISPID_ACC_NAME ? get_accName(child, &answer.bstrVal)
+                                     : get_accKeyboardShortcut(child, &answer.bstrVal);
+    }
+    if (FAILED(status)) {
+      VariantClear(&answer);
+      return status;
+    }
+    if (result) {
+      VariantInit(result);
+      *result = answer;
+    } else {
+      VariantClear(&answer);
+    }
+    return S_OK;
+  }
+
   Text NamingText() const {
     if (!IsWindow(hwnd_)) return {};
     const Text text = detail::WindowText(facts_.named_by);

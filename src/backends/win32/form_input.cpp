@@ -4,6 +4,11 @@
 
 #include <oleacc.h>
 
+#include <mutex>
+#include <new>
+#include <optional>
+#include <vector>
+
 #include "form/captions.h"
 #include "form_window_detail.h"
 
@@ -38,33 +43,92 @@ LRESULT Route(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+// The system controls this module subclassed: each one's form and the
+// procedure it replaced. Kept beside the windows, not in them: a control's
+// user data, like its procedure, may be an earlier subclasser's (assistive
+// tools subclass from a creation hook), and a window property costs a call
+// to the Wine server on every message.
+class Subclasses {
+ public:
+  struct Entry {
+    HWND control;
+    Win32FormWindow* owner;
+    WNDPROC previous;
+  };
+
+  bool Add(const Entry& entry) noexcept {
+    std::lock_guard<SlimLock> hold(lock_);
+    // A handle can come back for a new window if an old one's last message
+    // never reached this module.
+    if (Entry* known = FindLocked(entry.control)) {
+      *known = entry;
+      return true;
+    }
+    try {
+      entries_.push_back(entry);
+      return true;
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  std::optional<Entry> Find(HWND control) noexcept {
+    std::lock_guard<SlimLock> hold(lock_);
+    const Entry* known = FindLocked(control);
+    return known ? std::optional<Entry>(*known) : std::nullopt;
+  }
+  void Remove(HWND control) noexcept {
+    std::lock_guard<SlimLock> hold(lock_);
+    if (Entry* known = FindLocked(control)) {
+      *known = entries_.back();
+      entries_.pop_back();
+    }
+  }
+
+ private:
+  Entry* FindLocked(HWND control) noexcept {
+    for (Entry& e : entries_)
+      if (e.control == control) return &e;
+    return nullptr;
+  }
+
+  SlimLock lock_;
+  std::vector<Entry> entries_;
+};
+
+Subclasses g_subclasses;
+
 // System controls answer screen readers through this procedure; everything
-// else goes on to their class's own. A plain subclass, not comctl32's: that
-// library must not load with this module, and its per-message bookkeeping
-// made each list entry cost a hundred times more under Wine.
+// else goes on to the procedure it replaced. A plain subclass, not
+// comctl32's: that library must not load with this module, and its
+// per-message bookkeeping made each list entry cost a hundred times more
+// under Wine.
 LRESULT CALLBACK AccessibleControlProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  const auto original = reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
-  if (msg == WM_GETOBJECT) {
-    if (const Win32FormWindow* owner = OwnerOf(hwnd)) {
-      try {
-        if (auto answer = AnswerGetObject(hwnd, wparam, lparam, owner->AccessibleFactsOf(hwnd))) return *answer;
-      } catch (...) {
-        // The control's own answer then.
-      }
+  const auto entry = g_subclasses.Find(hwnd);
+  const auto previous =
+      entry ? entry->previous : reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC));
+  if (msg == WM_GETOBJECT && entry) {
+    try {
+      if (auto answer = AnswerGetObject(hwnd, wparam, lparam, entry->owner->AccessibleFactsOf(hwnd)))
+        return *answer;
+    } catch (...) {
+      // The control's own answer then.
     }
   } else if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    g_subclasses.Remove(hwnd);
+    // Unhooked only if no one subclassed after this module.
+    if (GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&AccessibleControlProc))
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   }
-  return CallWindowProcW(original, hwnd, msg, wparam, lparam);
+  return CallWindowProcW(previous, hwnd, msg, wparam, lparam);
 }
 
 }  // namespace
 
 void Win32FormWindow::MakeAccessible(HWND control) {
-  // Without it the control still has the system's object. A system
-  // control's user data is the application's: it names the form.
-  SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  // Without it the control still has the system's object. The control's
+  // user data is left to whoever set it.
+  const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+  if (!g_subclasses.Add({control, this, previous})) return;
   SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AccessibleControlProc));
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "backends/win32/platform_win32.h"
@@ -66,30 +67,45 @@ HRESULT Guarded(Body&& body, EXCEPINFO* exception = nullptr) noexcept {
 // routine then failed. The caller's variables are the referenced ones; an
 // argument of Invoke passed by value is the caller's own copy and is never
 // written, while an in/out VARIANT* of the virtual table is the variable.
+// As many as a member takes are held in place, not on the heap: a trivial
+// call is little more than its allocations otherwise.
 class Arguments {
  public:
   enum class ByValue { Copy, Variable };
-  Arguments(VARIANT* const* raw, size_t count, ByValue by_value)
-      : raw_(raw, raw + count), by_value_(by_value) {
-    values_.reserve(count);
-    for (VARIANT* v : raw_) values_.push_back(v ? FromVariant(*v) : Variant::Missing());
-    before_ = values_;
+  static constexpr size_t kHeldInPlace = 4;
+
+  Arguments(VARIANT* const* raw, size_t count, ByValue by_value) : raw_(raw), count_(count), by_value_(by_value) {
+    if (count > kHeldInPlace) {
+      more_values_.resize(count);
+      more_before_.resize(count);
+    }
+    Variant* values = count > kHeldInPlace ? more_values_.data() : values_.data();
+    Variant* before = count > kHeldInPlace ? more_before_.data() : before_.data();
+    for (size_t i = 0; i < count; ++i) {
+      values[i] = raw[i] ? FromVariant(*raw[i]) : Variant::Missing();
+      before[i] = values[i];
+    }
+    values_span_ = std::span<Variant>(values, count);
+    before_span_ = std::span<const Variant>(before, count);
   }
   // Written in declaration order (the array holds the last argument first),
   // so a variable passed for several parameters ends with the last one's
   // value, as if each had been assigned in turn.
   ~Arguments() {
-    for (size_t i = raw_.size(); i-- > 0;)
-      if (raw_[i] && (Changed(i) || SharesChangedVariable(i))) WriteBackTo(*raw_[i], values_[i]);
+    for (size_t i = count_; i-- > 0;)
+      if (raw_[i] && (Changed(i) || SharesChangedVariable(i))) WriteBackTo(*raw_[i], values_span_[i]);
   }
-  std::vector<Variant>& values() { return values_; }
+  Arguments(const Arguments&) = delete;
+  Arguments& operator=(const Arguments&) = delete;
+
+  std::span<Variant> values() { return values_span_; }
 
  private:
-  bool Changed(size_t index) const { return !(values_[index] == before_[index]); }
+  bool Changed(size_t index) const { return !(values_span_[index] == before_span_[index]); }
   bool SharesChangedVariable(size_t index) const {
     const VARIANT& a = *raw_[index];
     if (!(V_VT(&a) & VT_BYREF)) return false;
-    for (size_t j = 0; j < raw_.size(); ++j)
+    for (size_t j = 0; j < count_; ++j)
       if (j != index && raw_[j] && (V_VT(raw_[j]) & VT_BYREF) && raw_[j]->byref == a.byref && Changed(j))
         return true;
     return false;
@@ -104,10 +120,15 @@ class Arguments {
       target = fresh.release();
     }
   }
-  std::vector<VARIANT*> raw_;
+  VARIANT* const* raw_;
+  size_t count_;
   ByValue by_value_;
-  std::vector<Variant> values_;
-  std::vector<Variant> before_;
+  std::array<Variant, kHeldInPlace> values_;
+  std::array<Variant, kHeldInPlace> before_;
+  std::vector<Variant> more_values_;
+  std::vector<Variant> more_before_;
+  std::span<Variant> values_span_;
+  std::span<const Variant> before_span_;
 };
 
 class WindowObject;
@@ -187,14 +208,21 @@ class WindowObject final : public _Window2, public ISupportErrorInfo {
     if (params->cArgs > 0 && !params->rgvarg) return E_INVALIDARG;
     if (params->cNamedArgs > params->cArgs) return E_INVALIDARG;
     if (params->cNamedArgs > 0 && !params->rgdispidNamedArgs) return E_INVALIDARG;
-    std::vector<VARIANT*> raw(params->cArgs);
-    for (UINT i = 0; i < params->cArgs; ++i) raw[i] = &params->rgvarg[i];
     return Guarded(
         [&]() -> HRESULT {
+          // The arguments' addresses, in place for as many as a member takes.
+          std::array<VARIANT*, Arguments::kHeldInPlace> held;
+          std::vector<VARIANT*> more;
+          VARIANT** raw = held.data();
+          if (params->cArgs > held.size()) {
+            more.resize(params->cArgs);
+            raw = more.data();
+          }
+          for (UINT i = 0; i < params->cArgs; ++i) raw[i] = &params->rgvarg[i];
           Variant value;
           dispatch::Refusal refusal;
           {
-            Arguments args(raw.data(), raw.size(), Arguments::ByValue::Copy);
+            Arguments args(raw, params->cArgs, Arguments::ByValue::Copy);
             dispatch::Call call;
             call.dispid = id;
             call.flags = flags;

@@ -2,10 +2,12 @@
 // system's standard accessible objects give the window and each control.
 //   acc_names <title>
 // One line for the window's client area (Wine 8 has no object for the whole
-// window), "window<TAB>role<TAB>name<TAB>shortcut<TAB>text", then one for each
-// visible child with a control id, "id<TAB>role<TAB>name<TAB>shortcut<TAB>text":
-// role is the role number, name and keyboard shortcut what the accessible
-// object answers ("-" for none), text the window's own text. UTF-8.
+// window), "window<TAB>role<TAB>name<TAB>shortcut<TAB>text<TAB>late", then one
+// for each visible child with a control id, the same with its id first: role
+// is the role number, name and keyboard shortcut what the accessible object
+// answers ("-" for none), text the window's own text, late the same three
+// read late-bound, "role|name|shortcut" ("no answer" for a read that fails;
+// Wine's system objects answer none). UTF-8.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -35,10 +37,32 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
+// What a late-bound read of a member of the object itself answers, as text
+// ("-" for none), or "no answer" when the read fails.
+std::wstring LateBound(IAccessible* acc, DISPID id) {
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  DISPPARAMS params{&self, nullptr, 1, 0};
+  VARIANT answer;
+  VariantInit(&answer);
+  std::wstring text = L"no answer";
+  if (SUCCEEDED(acc->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params, &answer, nullptr,
+                            nullptr))) {
+    if (answer.vt == VT_I4) text = std::to_wstring(answer.lVal);
+    else if (answer.vt == VT_BSTR && answer.bstrVal && SysStringLen(answer.bstrVal)) text.assign(answer.bstrVal);
+    else text = L"-";
+  }
+  VariantClear(&answer);
+  return text;
+}
+
 void Describe(const char* label, HWND hwnd, LONG object_id) {
   long role_number = -1;
   std::wstring name = L"-";
   std::wstring shortcut = L"-";
+  std::wstring late_bound = L"-";
   IAccessible* acc = nullptr;
   if (SUCCEEDED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(object_id), kIidAccessible,
                                            reinterpret_cast<void**>(&acc))) &&
@@ -57,10 +81,12 @@ void Describe(const char* label, HWND hwnd, LONG object_id) {
     got = nullptr;
     if (acc->get_accKeyboardShortcut(self, &got) == S_OK && got) shortcut.assign(got, SysStringLen(got));
     SysFreeString(got);
+    late_bound = LateBound(acc, DISPID_ACC_ROLE) + L"|" + LateBound(acc, DISPID_ACC_NAME) + L"|" +
+                 LateBound(acc, DISPID_ACC_KEYBOARDSHORTCUT);
     acc->Release();
   }
-  std::printf("%s\t%ld\t%s\t%s\t%s\n", label, role_number, Utf8(name).c_str(), Utf8(shortcut).c_str(),
-              Utf8(TextOf(hwnd)).c_str());
+  std::printf("%s\t%ld\t%s\t%s\t%s\t%s\n", label, role_number, Utf8(name).c_str(), Utf8(shortcut).c_str(),
+              Utf8(TextOf(hwnd)).c_str(), Utf8(late_bound).c_str());
 }
 
 BOOL CALLBACK Collect(HWND hwnd, LPARAM param) {

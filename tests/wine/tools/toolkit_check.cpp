@@ -2,6 +2,7 @@
 // devices: messages are sent or posted the way user32 delivers them.
 // Prints one line per failed check; exit status 0 when all passed.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <cmath>
 #include <cstdio>
@@ -279,6 +280,84 @@ void CheckDestroyInsideHandler(form::Toolkit& tk) {
   CHECK(!f && !IsWindow(hwnd));
 }
 
+// An assistive tool's subclass, installed from a creation hook before the
+// toolkit subclasses the system controls. It keeps its mark in the
+// control's user data and must see every message, WM_NCDESTROY included.
+struct EarlierSubclass {
+  HWND hwnd;
+  WNDPROC previous;
+  int messages;
+  bool destroyed;
+  bool mark_kept;
+};
+std::vector<EarlierSubclass> earlier;
+constexpr LONG_PTR kToolMark = 0x7e57;
+
+EarlierSubclass* EarlierOf(HWND hwnd) {
+  for (auto& e : earlier)
+    if (e.hwnd == hwnd) return &e;
+  return nullptr;
+}
+
+LRESULT CALLBACK EarlierProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  EarlierSubclass* s = EarlierOf(hwnd);
+  ++s->messages;
+  if (msg == WM_NCDESTROY) {
+    s->destroyed = true;
+    s->mark_kept = GetWindowLongPtrW(hwnd, GWLP_USERDATA) == kToolMark;
+  }
+  return CallWindowProcW(s->previous, hwnd, msg, wparam, lparam);
+}
+
+LRESULT CALLBACK SubclassOnCreate(int code, WPARAM wparam, LPARAM lparam) {
+  const auto hwnd = reinterpret_cast<HWND>(wparam);
+  wchar_t name[32] = {};
+  const auto system_control = [&] {
+    for (const wchar_t* control : {L"Button", L"Edit", L"ListBox", L"Static"})
+      if (lstrcmpiW(name, control) == 0) return true;
+    return false;
+  };
+  if (code == HCBT_CREATEWND && GetClassNameW(hwnd, name, 32) && system_control()) {
+    earlier.push_back({hwnd, nullptr, 0, false, false});
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, kToolMark);
+    earlier.back().previous =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EarlierProc)));
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+void CheckEarlierSubclassKeepsItsMessages(form::Toolkit& tk) {
+  const HHOOK hook = SetWindowsHookExW(WH_CBT, SubclassOnCreate, nullptr, GetCurrentThreadId());
+  Sink sink;
+  auto f = tk.CreateForm(sink);
+  UnhookWindowsHookEx(hook);
+  CHECK(earlier.size() > 5);
+  const HWND list = Child(FindForm(), ControlId::lbox);
+  CHECK(EarlierOf(list) != nullptr);
+  const int before = EarlierOf(list)->messages;
+  f->AddItem(u"one");
+  CHECK(EarlierOf(list)->messages > before);
+  CHECK(GetWindowLongPtrW(list, GWLP_USERDATA) == kToolMark);
+  // The toolkit's answer to screen readers still comes through both.
+  constexpr IID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+  f->SetCaption(ControlId::but0, u"&Yes");
+  IAccessible* acc = nullptr;
+  CHECK(SUCCEEDED(AccessibleObjectFromWindow(Child(FindForm(), ControlId::but0), OBJID_CLIENT, kIidAccessible,
+                                             reinterpret_cast<void**>(&acc))));
+  if (acc) {
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    CHECK(acc->get_accName(self, &name) == S_OK && name && std::wstring(name) == L"Yes");
+    SysFreeString(name);
+    acc->Release();
+  }
+  f.reset();
+  for (const auto& e : earlier) CHECK(e.destroyed && e.mark_kept);
+}
+
 }  // namespace
 
 int wmain() {
@@ -291,6 +370,7 @@ int wmain() {
     CheckTextAndList(*tk);
     CheckEventsAndModalLoop(*tk);
     CheckDestroyInsideHandler(*tk);
+    CheckEarlierSubclassKeepsItsMessages(*tk);
     tk->PumpEvents();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
