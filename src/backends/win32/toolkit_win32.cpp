@@ -10,7 +10,7 @@ namespace {
 
 class Win32Toolkit final : public form::Toolkit {
  public:
-  explicit Win32Toolkit(HINSTANCE module) : classes_(WindowClasses::For(module)) {
+  explicit Win32Toolkit(HINSTANCE module) : module_(module) {
     WindowDc screen(nullptr);
     metrics_.dpi_x = GetDeviceCaps(screen.get(), LOGPIXELSX);
     metrics_.dpi_y = GetDeviceCaps(screen.get(), LOGPIXELSY);
@@ -20,7 +20,7 @@ class Win32Toolkit final : public form::Toolkit {
   }
 
   std::unique_ptr<form::FormWindow> CreateForm(form::FormEventSink& sink) override {
-    return std::make_unique<Win32FormWindow>(classes_, metrics_, sink);
+    return std::make_unique<Win32FormWindow>(WindowClasses::For(module_), metrics_, sink);
   }
 
   float ScreenHeight() const override {
@@ -41,8 +41,9 @@ class Win32Toolkit final : public form::Toolkit {
   }
 
  private:
-  // Keeps the window classes registered while the toolkit exists.
-  std::shared_ptr<WindowClasses> classes_;
+  // The window classes go with the module's last window, not with the
+  // toolkit: releasing the toolkit then needs no user32 call.
+  HINSTANCE module_;
   Metrics metrics_;
 };
 

@@ -18,6 +18,7 @@ namespace {
 HINSTANCE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
+std::atomic<long> g_factory_refs{0};
 
 class WindowFactory final : public IClassFactory {
  public:
@@ -31,9 +32,10 @@ class WindowFactory final : public IClassFactory {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  // The factory is a static object; its references do not keep the module.
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  // One static factory whose references count like objects: a host may
+  // hold it across an unload check (a cached factory) and use it later.
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++g_factory_refs) + 1; }
+  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--g_factory_refs) + 1; }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -58,8 +60,8 @@ void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
 // outlived the thread's last object: their handlers and window procedures
 // are in this module.
 bool ModuleInUse() noexcept {
-  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveForms() > 0 ||
-         win32::LiveAccessibleObjects() > 0;
+  return g_objects.load() > 0 || g_locks.load() > 0 || g_factory_refs.load() > 0 ||
+         form::Fbox::LiveForms() > 0 || win32::LiveAccessibleObjects() > 0;
 }
 
 namespace {
@@ -96,17 +98,25 @@ void __freeres() noexcept;
 }
 #endif
 
-// Under the loader lock: nothing here may wait for another thread or load a
-// library. A thread's end disposes of its dialog state (memory, and the
-// hidden window of a persisted form); an unload finds the platform already
-// released by DllCanUnloadNow unless the host unloads without asking.
+// Under the loader lock nothing may touch user32, GDI, COM or the loader,
+// nor wait for another thread; only memory is freed. So:
+// - A thread's end only sets its dialog state aside (memory); the system
+//   ends the thread's windows, and what else the state holds is let go by
+//   the next creation or unload check, outside the loader lock.
+// - The window classes, and every window of any thread, keep the module
+//   loaded (a reference of its own, dropped by a thread that ends in the
+//   system): no window can outlive the code and data it calls.
+// - An unload therefore finds no window. DllCanUnloadNow has released the
+//   platform (the one place where the services' libraries and handles are
+//   let go) unless the host unloads without asking; then it is left as is.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
   } else if (reason == DLL_THREAD_DETACH) {
     brivet::win32::EndWin32Thread();
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    brivet::win32::ShutdownWin32Platform();
+    brivet::win32::AbandonWin32Platform();
+    (void)g_type_info.Detach();  // releasing it is a call into COM
 #if defined(__GLIBCXX__)
     __gnu_cxx::__freeres();
 #endif
@@ -121,9 +131,9 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return g_factory.QueryInterface(riid, out);
 }
 
-// Yes only once nothing of the module is left in any thread; the platform
-// (toolkit, window classes and their icon) and the cached type information
-// are released here, outside the loader lock, before the answer.
+// Yes only once nothing of the module is left in any thread, a factory a
+// host holds included; the platform and the cached type information are
+// released here, outside the loader lock, before the answer.
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   if (!brivet::win32::ReleaseWin32PlatformUnless(ModuleInUse)) return S_FALSE;
   std::lock_guard<SlimLock> lock(g_type_info_guard);

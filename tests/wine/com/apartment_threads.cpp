@@ -190,21 +190,10 @@ void RunSet(int round, int set, int count, bool main_object) {
   if (held) held->Release();
   CoFreeUnusedLibrariesEx(0, 0);
   const std::string where = "round " + std::to_string(round) + " set " + std::to_string(set);
-  if (GetModuleHandleW(L"brivet.dll")) Fail(where + ": the library is still loaded once nothing of it is in use");
+  if (!robustness::WaitLibraryGone(L"brivet.dll"))
+    Fail(where + ": the library is still loaded once nothing of it is in use");
   if (GetClassInfoExW(library, L"BrivetForm", &form_class))
     Fail(where + ": the form's window class outlived the library");
-}
-
-// Wine keeps the drawing contexts it lends to windows (a DC and its region
-// each) and grows that cache to the most ever lent at once; with eight
-// threads painting together that most creeps up over many rounds. Those two
-// kinds are left out of the judgement, every other one counts.
-robustness::Figures WithoutLentContexts(robustness::Figures figures) {
-  long& contexts = figures.gdi_kinds.by_kind[OBJ_DC];
-  long& regions = figures.gdi_kinds.by_kind[OBJ_REGION];
-  figures.gdi -= contexts + regions;
-  contexts = regions = 0;
-  return figures;
 }
 
 }  // namespace
@@ -229,7 +218,7 @@ int main(int argc, char** argv) {
     if (round == (rounds + 1) / 2) warm = now;
   }
   if (rounds > 1 &&
-      !robustness::WithinBounds("threads", WithoutLentContexts(warm), WithoutLentContexts(robustness::Measure())))
+      !robustness::WithinBounds("threads", robustness::WithoutLentContexts(warm), robustness::WithoutLentContexts(robustness::Measure())))
     ++g_failures;
   std::printf("%d rounds, %ld failures\nEND\n", rounds, g_failures.load());
   std::fflush(stdout);

@@ -179,6 +179,30 @@ inline bool WithinBounds(const char* what, const Figures& start, const Figures& 
   return ok;
 }
 
+// Wine keeps the drawing contexts it lends to windows (a DC and its region
+// each) and grows that cache to the most ever lent at once; with several
+// threads painting together that most creeps up over many rounds. Hosts with
+// threads leave those two kinds out of their judgement; every other counts.
+inline Figures WithoutLentContexts(Figures figures) {
+  long& contexts = figures.gdi_kinds.by_kind[OBJ_DC];
+  long& regions = figures.gdi_kinds.by_kind[OBJ_REGION];
+  figures.gdi -= contexts + regions;
+  contexts = regions = 0;
+  return figures;
+}
+
+// Waits until the process has let go of a library; a library's last
+// reference may be dropped by a thread of its own a moment after the call
+// that let go of the host's. False once `timeout_ms` passed first.
+inline bool WaitLibraryGone(const wchar_t* name, DWORD timeout_ms = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  while (GetModuleHandleW(name)) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
 // Answers whatever modal window the thread shows: the dialog form by one of
 // its buttons or by its close box, in turn; a standard chooser (a dialog of
 // the system's dialog class) by its cancel command. A thread timer does the
