@@ -98,6 +98,31 @@ void __freeres() noexcept;
 }
 #endif
 
+namespace {
+
+// The C++ runtime's thread layer gives a thread a record (a duplicate of its
+// handle, an event) the first time it passes a once-only initialisation or
+// meets an exception: on 32-bit, the unwinder's frame registration at every
+// load gives one to the loading thread. The runtime's thread-exit callback
+// frees it, but the loader never calls that for a thread that outlives the
+// module, so its handles stay open for good. Running the module's
+// thread-exit callbacks for the calling thread frees it at once (only
+// memory and handles, so also under the loader lock); a later use simply
+// makes a new one.
+void EndRuntimeThreadState() noexcept {
+  const auto* base = reinterpret_cast<const BYTE*>(g_module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS];
+  if (entry.VirtualAddress == 0 || entry.Size == 0) return;
+  const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + entry.VirtualAddress);
+  for (auto* callback = reinterpret_cast<const PIMAGE_TLS_CALLBACK*>(tls->AddressOfCallBacks);
+       callback && *callback; ++callback)
+    (*callback)(g_module, DLL_THREAD_DETACH, nullptr);
+}
+
+}  // namespace
+
 // Under the loader lock nothing may touch user32, GDI, COM or the loader,
 // nor wait for another thread; only memory is freed. So:
 // - A thread's end only sets its dialog state aside (memory); the system
@@ -109,9 +134,12 @@ void __freeres() noexcept;
 // - An unload therefore finds no window. DllCanUnloadNow has released the
 //   platform (the one place where the services' libraries and handles are
 //   let go) unless the host unloads without asking; then it is left as is.
+// - The loading and the unloading thread, which outlive the module, leave
+//   no runtime thread record behind.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
+    EndRuntimeThreadState();
   } else if (reason == DLL_THREAD_DETACH) {
     brivet::win32::EndWin32Thread();
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
@@ -120,6 +148,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 #if defined(__GLIBCXX__)
     __gnu_cxx::__freeres();
 #endif
+    EndRuntimeThreadState();
   }
   return TRUE;
 }
@@ -136,7 +165,12 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 // released here, outside the loader lock, before the answer.
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   if (!brivet::win32::ReleaseWin32PlatformUnless(ModuleInUse)) return S_FALSE;
-  std::lock_guard<SlimLock> lock(g_type_info_guard);
-  g_type_info.Reset();
+  {
+    std::lock_guard<SlimLock> lock(g_type_info_guard);
+    g_type_info.Reset();
+  }
+  // The unload may come from another thread, the pin's or a host's: this
+  // one may outlive the module.
+  EndRuntimeThreadState();
   return S_OK;
 }
