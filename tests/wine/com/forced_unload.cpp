@@ -54,19 +54,6 @@ DWORD WINAPI Watchdog(void*) {
   }
 }
 
-bool WaitPumping(HANDLE handle) {
-  for (;;) {
-    const DWORD waited = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
-    if (waited == WAIT_OBJECT_0) return true;
-    if (waited != WAIT_OBJECT_0 + 1) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-}
-
 using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
 
@@ -157,7 +144,7 @@ DWORD WINAPI RunKeeper(void* param) {
     Fail("keeper: no object");
   }
   SetEvent(k.ready);
-  WaitPumping(k.stop);
+  robustness::WaitPumping(k.stop, INFINITE);
   CoUninitialize();
   return 0;
 }
@@ -208,7 +195,7 @@ void RunRound(int round, bool own_load) {
   keeper.title = L"keeper-" + std::to_wstring(round);
   keeper.factory = own_load ? first.Factory() : nullptr;
   keeper.thread = CreateThread(nullptr, 0, RunKeeper, &keeper, 0, nullptr);
-  if (!keeper.thread || !WaitPumping(keeper.ready)) Fail(where + ": the keeper did not start");
+  if (!keeper.thread || !robustness::WaitPumping(keeper.ready, INFINITE)) Fail(where + ": the keeper did not start");
 
   // The main thread's own use, then it lets go of the library.
   IDispatch* own = Create(own_load ? keeper.factory : nullptr);
@@ -255,25 +242,15 @@ void RunRound(int round, bool own_load) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ||
-      FAILED(CLSIDFromProgID(L"Brivet.Window", &g_clsid))) {
-    std::printf("FAIL Brivet.Window is not registered\nEND\n");
-    return 1;
-  }
+  if (!robustness::StartComHost(g_clsid)) return 1;
   if (HANDLE watchdog = CreateThread(nullptr, 0, Watchdog, nullptr, 0, nullptr)) CloseHandle(watchdog);
   FactorySequence();
-  robustness::Figures warm{};
-  for (int round = 1; round <= rounds; ++round) {
+  const bool flat = robustness::RoundsStayFlat("forced unload", rounds, [](int round) {
     RunRound(round, false);
     RunRound(round, true);
-    const robustness::Figures now = robustness::Measure();
-    robustness::Print(("after round " + std::to_string(round)).c_str(), now);
-    if (round == (rounds + 1) / 2) warm = now;
-  }
+  });
   g_round_deadline = 0;
-  if (rounds > 1 && !robustness::WithinBounds("forced unload", robustness::WithoutLentContexts(warm),
-                                              robustness::WithoutLentContexts(robustness::Measure())))
-    ++g_failures;
+  if (!flat) ++g_failures;
   std::printf("%d rounds, %ld failures\nEND\n", rounds, g_failures.load());
   std::fflush(stdout);
   CoUninitialize();

@@ -191,6 +191,50 @@ inline Figures WithoutLentContexts(Figures figures) {
   return figures;
 }
 
+// The rounds of a host that loads and unloads the library: each round, then
+// its figures. The system keeps some things for good (fonts, classes, cached
+// drawing contexts that grow to the most ever in use at once), so growth is
+// judged over the second half of the run. False when it went beyond bounds.
+template <typename Round>
+bool RoundsStayFlat(const char* what, int rounds, Round&& round) {
+  Figures warm{};
+  for (int r = 1; r <= rounds; ++r) {
+    round(r);
+    const Figures now = Measure();
+    Print(("after round " + std::to_string(r)).c_str(), now);
+    if (r == (rounds + 1) / 2) warm = now;
+  }
+  return rounds <= 1 || WithinBounds(what, WithoutLentContexts(warm), WithoutLentContexts(Measure()));
+}
+
+// A host's start: its apartment and the registered class; prints the lines
+// a run that cannot start ends with.
+inline bool StartComHost(CLSID& clsid) {
+  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) &&
+      SUCCEEDED(CLSIDFromProgID(L"Brivet.Window", &clsid)))
+    return true;
+  std::printf("FAIL Brivet.Window is not registered\nEND\n");
+  return false;
+}
+
+// Waits for a kernel object while the calling thread's messages keep flowing.
+inline bool WaitPumping(HANDLE handle, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    const DWORD waited =
+        MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    if (waited == WAIT_OBJECT_0) return true;
+    if (waited != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
 // Waits until the process has let go of a library; a library's last
 // reference may be dropped by a thread of its own a moment after the call
 // that let go of the host's. False once `timeout_ms` passed first.
