@@ -1,9 +1,10 @@
-"""Robustness under Wine: the dispatch fuzzer, the soak and a host with
-apartment threads of its own, in each bitness.
+"""Robustness under Wine: the dispatch fuzzer, the soak, a host with
+apartment threads of its own and a host that lets go of the library under a
+kept form, in each bitness.
 
 The suite runs a short pass of each; scripts/fuzz-long.sh sets
 BRIVET_ROBUSTNESS=long for the full runs (1,000,000 calls, 10,000 cycles,
-twenty rounds of threads).
+twenty rounds of threads, twenty rounds of forced unloads).
 The suite's pass uses a fixed seed, so it gives the same result on every
 run; the long runs take a fresh one. BRIVET_FUZZ_SEED replays a fuzz run;
 the seed is printed."""
@@ -20,10 +21,11 @@ LONG = os.environ.get("BRIVET_ROBUSTNESS") == "long"
 FUZZ_CALLS = 1_000_000 if LONG else 30_000
 SOAK_CYCLES = 10_000 if LONG else 300
 THREAD_ROUNDS = 20 if LONG else 2
+FORCED_ROUNDS = 20 if LONG else 3
 
 
-def run_robustness_program(ctx, name, *args, timeout):
-    exe = ctx.build / f"tests/wine/fuzz/{name}.exe"
+def run_robustness_program(ctx, name, *args, timeout, folder="fuzz"):
+    exe = ctx.build / f"tests/wine/{folder}/{name}.exe"
     if not exe.exists():
         raise harness.Failure(f"{name}.exe was not built")
     started = time.time()
@@ -31,7 +33,7 @@ def run_robustness_program(ctx, name, *args, timeout):
     out = result.stdout.replace("\r", "")
     # The figures go into the run's log, so they can be reported.
     for line in out.splitlines():
-        if re.match(r"(dispatch fuzz|soak|calls|after|half-way|during|at the end|peak|gdi|FAIL)", line):
+        if re.match(r"(dispatch fuzz|soak|calls|after|half-way|during|at the end|peak|gdi|FAIL|\d+ rounds)", line):
             print(f"    {line}")
     print(f"    ({time.time() - started:.0f}s)")
     if result.returncode != 0:
@@ -46,6 +48,16 @@ def case_robustness_dispatch_fuzz(ctx):
 
 def case_robustness_soak(ctx):
     run_robustness_program(ctx, "soak", SOAK_CYCLES, timeout=14400 if LONG else 900)
+
+
+def case_robustness_forced_unload(ctx):
+    """A held class factory keeps the library through an unload check; a
+    thread keeps a persisted form and pumps while the host lets go of the
+    library (through COM, and with FreeLibrary of its own load), broadcasts
+    WM_SETTINGCHANGE and shows a new dialog; the library unloads once the
+    thread has ended, and the process's figures stay flat."""
+    run_robustness_program(ctx, "forced_unload", FORCED_ROUNDS, timeout=3600 if LONG else 300,
+                           folder="com")
 
 
 def case_robustness_apartment_threads(ctx):
@@ -106,4 +118,5 @@ def close_in_reverse(ctx, titles):
                                   f"at the click: {ctx.probe.describe_point(x, y)}")
 
 
-CASES = [case_robustness_dispatch_fuzz, case_robustness_soak, case_robustness_apartment_threads]
+CASES = [case_robustness_dispatch_fuzz, case_robustness_soak, case_robustness_forced_unload,
+         case_robustness_apartment_threads]

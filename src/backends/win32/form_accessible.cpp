@@ -8,6 +8,7 @@
 #include "core/text.h"
 #include "form/captions.h"
 #include "form_window_detail.h"
+#include "module_pin.h"
 
 namespace brivet::win32 {
 
@@ -206,6 +207,7 @@ class ControlAccessible final : public IAccessible, public IOleWindow {
     return facts_.access_keys ? form::WithoutAccessMarks(text) : text;
   }
 
+  ModulePin pin_;  // a screen reader may hold it past the host's unload
   std::atomic<long> refs_{1};
   ComPtr<IAccessible> standard_;
   HWND hwnd_;

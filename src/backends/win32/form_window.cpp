@@ -154,6 +154,9 @@ void Win32FormWindow::CreateControl(const form::ControlTemplate& t, HWND parent)
 Win32FormWindow::~Win32FormWindow() {
   life_->alive = false;
   life_->live = false;
+  // A thread's windows end with it, unannounced: the form of a thread that
+  // ended first has none left, and another thread's cannot be destroyed here.
+  if (GetWindowThreadProcessId(window_.get(), nullptr) != GetCurrentThreadId()) (void)window_.release();
   window_.reset();  // takes the child windows with it, raising no event
 }
 

@@ -6,16 +6,18 @@
 
 namespace brivet::win32 {
 
+// Also disposes of the values of threads that have ended.
 void InstallWin32Platform(HINSTANCE module);
 // Removes the platform unless `in_use` answers true; true when it is gone.
 // `in_use` is asked under the guard that installing takes, so a creation
 // that counts its object before installing either keeps the platform or
-// installs it afresh.
+// installs it afresh. Disposes of ended threads' values first. Outside the
+// loader lock: the one place where the services are released.
 bool ReleaseWin32PlatformUnless(bool (*in_use)() noexcept);
-// At the module's unload: the platform, and the value of every thread that
-// has not ended yet.
-void ShutdownWin32Platform() noexcept;
-// From the module's thread-detach hook: disposes of the ending thread's value.
+// At an unload that nobody asked about, under the loader lock: frees the
+// values of every thread and leaves the services unreleased.
+void AbandonWin32Platform() noexcept;
+// From the module's thread-detach hook: sets the ending thread's value aside.
 void EndWin32Thread() noexcept;
 
 }  // namespace brivet::win32

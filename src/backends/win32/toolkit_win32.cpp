@@ -11,13 +11,13 @@ namespace {
 class Win32Toolkit final : public form::Toolkit {
  public:
   explicit Win32Toolkit(HINSTANCE module)
-      : classes_(WindowClasses::For(module)), styles_(std::make_shared<VisualStyles>(module)) {
+      : module_(module), styles_(std::make_shared<VisualStyles>(module)) {
     // The dialog's windows are dpi aware: the screen as they see it.
     metrics_ = Metrics::At(SystemDpi());
   }
 
   std::unique_ptr<form::FormWindow> CreateForm(form::FormEventSink& sink) override {
-    return std::make_unique<Win32FormWindow>(classes_, styles_, sink);
+    return std::make_unique<Win32FormWindow>(WindowClasses::For(module_), styles_, sink);
   }
 
   float ScreenHeight() const override {
@@ -40,8 +40,9 @@ class Win32Toolkit final : public form::Toolkit {
   }
 
  private:
-  // Keeps the window classes registered while the toolkit exists.
-  std::shared_ptr<WindowClasses> classes_;
+  // The window classes go with the module's last window, not with the
+  // toolkit: releasing the toolkit then needs no user32 call.
+  HINSTANCE module_;
   // The activation context of the styled controls, made at the first form.
   std::shared_ptr<VisualStyles> styles_;
   Metrics metrics_;

@@ -10,8 +10,8 @@
 namespace brivet {
 
 // The toolkit for windows of `module` (the DLL or EXE that owns the window
-// classes). The classes are registered while any toolkit or window made by
-// it exists and unregistered after the last one goes.
+// classes). The classes are registered while any window made by it exists
+// and unregistered after the last one goes.
 std::unique_ptr<form::Toolkit> MakeWin32Toolkit(HINSTANCE module);
 
 namespace win32 {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "handles.h"
+#include "module_pin.h"
 
 namespace brivet::win32 {
 
@@ -16,8 +17,9 @@ inline constexpr const wchar_t* kPaneClassName = L"BrivetPane";
 LRESULT CALLBACK FormWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 LRESULT CALLBACK PaneWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 
-// The form and pane classes of a module and the form's icon. Shared by the
-// toolkit and its windows; the last owner unregisters the classes.
+// The form and pane classes of a module and the form's icon, shared by the
+// module's windows on every thread: the first window registers them, the
+// last one's end unregisters them, and meanwhile they keep the module loaded.
 class WindowClasses {
  public:
   static std::shared_ptr<WindowClasses> For(HINSTANCE module);
@@ -30,6 +32,7 @@ class WindowClasses {
  private:
   explicit WindowClasses(HINSTANCE module);
 
+  ModulePin pin_;  // first in, last out: the unregistering runs in the module
   HINSTANCE module_;
   UniqueIcon icon_;
   bool form_registered_ = false;

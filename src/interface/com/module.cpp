@@ -18,6 +18,7 @@ namespace {
 HINSTANCE g_module = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
+std::atomic<long> g_factory_refs{0};
 
 class WindowFactory final : public IClassFactory {
  public:
@@ -31,9 +32,10 @@ class WindowFactory final : public IClassFactory {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  // The factory is a static object; its references do not keep the module.
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  // One static factory whose references count like objects: a host may
+  // hold it across an unload check (a cached factory) and use it later.
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++g_factory_refs) + 1; }
+  STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--g_factory_refs) + 1; }
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -58,8 +60,8 @@ void LockModule(bool lock) noexcept { lock ? ++g_locks : --g_locks; }
 // outlived the thread's last object: their handlers and window procedures
 // are in this module.
 bool ModuleInUse() noexcept {
-  return g_objects.load() > 0 || g_locks.load() > 0 || form::Fbox::LiveForms() > 0 ||
-         win32::LiveAccessibleObjects() > 0;
+  return g_objects.load() > 0 || g_locks.load() > 0 || g_factory_refs.load() > 0 ||
+         form::Fbox::LiveForms() > 0 || win32::LiveAccessibleObjects() > 0;
 }
 
 namespace {
@@ -96,20 +98,57 @@ void __freeres() noexcept;
 }
 #endif
 
-// Under the loader lock: nothing here may wait for another thread or load a
-// library. A thread's end disposes of its dialog state (memory, and the
-// hidden window of a persisted form); an unload finds the platform already
-// released by DllCanUnloadNow unless the host unloads without asking.
+namespace {
+
+// The C++ runtime's thread layer gives a thread a record (a duplicate of its
+// handle, an event) the first time it passes a once-only initialisation or
+// meets an exception: on 32-bit, the unwinder's frame registration at every
+// load gives one to the loading thread. The runtime's thread-exit callback
+// frees it, but the loader never calls that for a thread that outlives the
+// module, so its handles stay open for good. Running the module's
+// thread-exit callbacks for the calling thread frees it at once (only
+// memory and handles, so also under the loader lock); a later use simply
+// makes a new one.
+void EndRuntimeThreadState() noexcept {
+  const auto* base = reinterpret_cast<const BYTE*>(g_module);
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& entry = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_TLS];
+  if (entry.VirtualAddress == 0 || entry.Size == 0) return;
+  const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + entry.VirtualAddress);
+  for (auto* callback = reinterpret_cast<const PIMAGE_TLS_CALLBACK*>(tls->AddressOfCallBacks);
+       callback && *callback; ++callback)
+    (*callback)(g_module, DLL_THREAD_DETACH, nullptr);
+}
+
+}  // namespace
+
+// Under the loader lock nothing may touch user32, GDI, COM or the loader,
+// nor wait for another thread; only memory is freed. So:
+// - A thread's end only sets its dialog state aside (memory); the system
+//   ends the thread's windows, and what else the state holds is let go by
+//   the next creation or unload check, outside the loader lock.
+// - The window classes, and every window of any thread, keep the module
+//   loaded (a reference of its own, dropped by a thread that ends in the
+//   system): no window can outlive the code and data it calls.
+// - An unload therefore finds no window. DllCanUnloadNow has released the
+//   platform (the one place where the services' libraries and handles are
+//   let go) unless the host unloads without asking; then it is left as is.
+// - The loading and the unloading thread, which outlive the module, leave
+//   no runtime thread record behind.
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_module = instance;
+    EndRuntimeThreadState();
   } else if (reason == DLL_THREAD_DETACH) {
     brivet::win32::EndWin32Thread();
   } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-    brivet::win32::ShutdownWin32Platform();
+    brivet::win32::AbandonWin32Platform();
+    (void)g_type_info.Detach();  // releasing it is a call into COM
 #if defined(__GLIBCXX__)
     __gnu_cxx::__freeres();
 #endif
+    EndRuntimeThreadState();
   }
   return TRUE;
 }
@@ -121,12 +160,17 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return g_factory.QueryInterface(riid, out);
 }
 
-// Yes only once nothing of the module is left in any thread; the platform
-// (toolkit, window classes and their icon) and the cached type information
-// are released here, outside the loader lock, before the answer.
+// Yes only once nothing of the module is left in any thread, a factory a
+// host holds included; the platform and the cached type information are
+// released here, outside the loader lock, before the answer.
 extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() {
   if (!brivet::win32::ReleaseWin32PlatformUnless(ModuleInUse)) return S_FALSE;
-  std::lock_guard<SlimLock> lock(g_type_info_guard);
-  g_type_info.Reset();
+  {
+    std::lock_guard<SlimLock> lock(g_type_info_guard);
+    g_type_info.Reset();
+  }
+  // The unload may come from another thread, the pin's or a host's: this
+  // one may outlive the module.
+  EndRuntimeThreadState();
   return S_OK;
 }

@@ -1,5 +1,5 @@
-// Module-wide state of the DLL: its handle and the count of live objects
-// and factory locks that decides whether it may be unloaded.
+// Module-wide state of the DLL: its handle and the counts of live objects,
+// factory references and locks that decide whether it may be unloaded.
 #pragma once
 
 #include <windows.h>

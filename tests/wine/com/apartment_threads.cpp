@@ -50,24 +50,6 @@ void Fail(const std::string& what) {
   std::abort();
 }
 
-// Waits for a kernel object while the calling thread's messages keep flowing.
-bool WaitPumping(HANDLE handle, DWORD timeout_ms) {
-  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-  for (;;) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline) return false;
-    const DWORD waited =
-        MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-    if (waited == WAIT_OBJECT_0) return true;
-    if (waited != WAIT_OBJECT_0 + 1) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-}
-
 HWND VisibleForm(const std::wstring& title) {
   HWND form = FindWindowW(L"BrivetForm", title.c_str());
   return form && IsWindowVisible(form) ? form : nullptr;
@@ -77,7 +59,7 @@ bool WaitOnScreen(const std::wstring& title, HANDLE ended) {
   const ULONGLONG deadline = GetTickCount64() + kOnScreenTimeoutMs;
   while (!VisibleForm(title)) {
     if (GetTickCount64() >= deadline) return false;
-    if (WaitPumping(ended, 20)) return false;  // the thread gave up first
+    if (robustness::WaitPumping(ended, 20)) return false;  // the thread gave up first
   }
   return true;
 }
@@ -178,7 +160,7 @@ void RunSet(int round, int set, int count, bool main_object) {
   for (int i = count - 1; i >= 0; --i) {
     Worker& w = workers[static_cast<size_t>(i)];
     const std::string name = Narrow(w.title);
-    if (!WaitPumping(w.done, kDismissTimeoutMs)) Abandon(name + ": the dialog was not dismissed");
+    if (!robustness::WaitPumping(w.done, kDismissTimeoutMs)) Abandon(name + ": the dialog was not dismissed");
     if (WaitForSingleObject(w.thread, kThreadEndTimeoutMs) != WAIT_OBJECT_0)
       Abandon(name + ": the thread did not end within a second of its last call");
     if (w.dismissed_as != count - 1 - i)
@@ -190,47 +172,23 @@ void RunSet(int round, int set, int count, bool main_object) {
   if (held) held->Release();
   CoFreeUnusedLibrariesEx(0, 0);
   const std::string where = "round " + std::to_string(round) + " set " + std::to_string(set);
-  if (GetModuleHandleW(L"brivet.dll")) Fail(where + ": the library is still loaded once nothing of it is in use");
+  if (!robustness::WaitLibraryGone(L"brivet.dll"))
+    Fail(where + ": the library is still loaded once nothing of it is in use");
   if (GetClassInfoExW(library, L"BrivetForm", &form_class))
     Fail(where + ": the form's window class outlived the library");
-}
-
-// Wine keeps the drawing contexts it lends to windows (a DC and its region
-// each) and grows that cache to the most ever lent at once; with eight
-// threads painting together that most creeps up over many rounds. Those two
-// kinds are left out of the judgement, every other one counts.
-robustness::Figures WithoutLentContexts(robustness::Figures figures) {
-  long& contexts = figures.gdi_kinds.by_kind[OBJ_DC];
-  long& regions = figures.gdi_kinds.by_kind[OBJ_REGION];
-  figures.gdi -= contexts + regions;
-  contexts = regions = 0;
-  return figures;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 1;
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) ||
-      FAILED(CLSIDFromProgID(L"Brivet.Window", &g_clsid))) {
-    std::printf("FAIL Brivet.Window is not registered\nEND\n");
-    return 1;
-  }
-  robustness::Figures warm{};
-  for (int round = 1; round <= rounds; ++round) {
+  if (!robustness::StartComHost(g_clsid)) return 1;
+  const bool flat = robustness::RoundsStayFlat("threads", rounds, [](int round) {
     int set = 0;
     for (const bool main_object : {false, true})
       for (const int count : kThreadCounts) RunSet(round, set++, count, main_object);
-    const robustness::Figures now = robustness::Measure();
-    robustness::Print(("after round " + std::to_string(round)).c_str(), now);
-    // The system keeps some things for good (fonts, classes, cached drawing
-    // contexts that grow to the most ever in use at once): growth is judged
-    // over the second half of the run.
-    if (round == (rounds + 1) / 2) warm = now;
-  }
-  if (rounds > 1 &&
-      !robustness::WithinBounds("threads", WithoutLentContexts(warm), WithoutLentContexts(robustness::Measure())))
-    ++g_failures;
+  });
+  if (!flat) ++g_failures;
   std::printf("%d rounds, %ld failures\nEND\n", rounds, g_failures.load());
   std::fflush(stdout);
   CoUninitialize();

@@ -179,6 +179,74 @@ inline bool WithinBounds(const char* what, const Figures& start, const Figures& 
   return ok;
 }
 
+// Wine keeps the drawing contexts it lends to windows (a DC and its region
+// each) and grows that cache to the most ever lent at once; with several
+// threads painting together that most creeps up over many rounds. Hosts with
+// threads leave those two kinds out of their judgement; every other counts.
+inline Figures WithoutLentContexts(Figures figures) {
+  long& contexts = figures.gdi_kinds.by_kind[OBJ_DC];
+  long& regions = figures.gdi_kinds.by_kind[OBJ_REGION];
+  figures.gdi -= contexts + regions;
+  contexts = regions = 0;
+  return figures;
+}
+
+// The rounds of a host that loads and unloads the library: each round, then
+// its figures. The system keeps some things for good (fonts, classes, cached
+// drawing contexts that grow to the most ever in use at once), so growth is
+// judged over the second half of the run. False when it went beyond bounds.
+template <typename Round>
+bool RoundsStayFlat(const char* what, int rounds, Round&& round) {
+  Figures warm{};
+  for (int r = 1; r <= rounds; ++r) {
+    round(r);
+    const Figures now = Measure();
+    Print(("after round " + std::to_string(r)).c_str(), now);
+    if (r == (rounds + 1) / 2) warm = now;
+  }
+  return rounds <= 1 || WithinBounds(what, WithoutLentContexts(warm), WithoutLentContexts(Measure()));
+}
+
+// A host's start: its apartment and the registered class; prints the lines
+// a run that cannot start ends with.
+inline bool StartComHost(CLSID& clsid) {
+  if (SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) &&
+      SUCCEEDED(CLSIDFromProgID(L"Brivet.Window", &clsid)))
+    return true;
+  std::printf("FAIL Brivet.Window is not registered\nEND\n");
+  return false;
+}
+
+// Waits for a kernel object while the calling thread's messages keep flowing.
+inline bool WaitPumping(HANDLE handle, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return false;
+    const DWORD waited =
+        MsgWaitForMultipleObjects(1, &handle, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    if (waited == WAIT_OBJECT_0) return true;
+    if (waited != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+// Waits until the process has let go of a library; a library's last
+// reference may be dropped by a thread of its own a moment after the call
+// that let go of the host's. False once `timeout_ms` passed first.
+inline bool WaitLibraryGone(const wchar_t* name, DWORD timeout_ms = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  while (GetModuleHandleW(name)) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
 // Answers whatever modal window the thread shows: the dialog form by one of
 // its buttons or by its close box, in turn; a standard chooser (a dialog of
 // the system's dialog class) by its cancel command. A thread timer does the

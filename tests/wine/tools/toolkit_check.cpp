@@ -372,11 +372,14 @@ int wmain() {
     CheckDestroyInsideHandler(*tk);
     CheckEarlierSubclassKeepsItsMessages(*tk);
     tk->PumpEvents();
+    // The classes live with the windows, not with the toolkit.
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
+    Sink sink;
+    auto f = tk->CreateForm(sink);
     CHECK(GetClassInfoExW(GetModuleHandleW(nullptr), L"BrivetForm", &wc));
-    tk.reset();
-    CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), L"BrivetForm", &wc));  // unregistered with the last owner
+    f.reset();
+    CHECK(!GetClassInfoExW(GetModuleHandleW(nullptr), L"BrivetForm", &wc));  // unregistered with the last window
   } catch (const brivet::Error& e) {
     std::printf("FAIL uncaught error %d: %s\n", e.number(), e.what());
     ++failures;
