@@ -51,7 +51,7 @@ def case_typed_texts_and_the_picked_entry_come_back(ctx):
         ctx.screen.click(*window.child_centre(T1M))
         ctx.screen.type("line one")
         ctx.screen.key("Return")
-        ctx.screen.paste(NON_ANSI)
+        ctx.screen.paste(NON_ANSI, ctx.probe)
         ctx.screen.click(*window.child_centre(T2))
         ctx.screen.type("second")
         left, top, _, _ = window.child_screen_rect(LBOX)

@@ -185,12 +185,15 @@ class Screen:
     def type(self, text):
         self.xdotool("type", "--delay", "40", text)
 
-    def paste(self, text):
+    def paste(self, text, probe=None):
         """Puts text on the X clipboard and presses Ctrl+V: keys for characters
-        outside the keyboard map are lost (see docs/wine-notes.md)."""
+        outside the keyboard map are lost (see docs/wine-notes.md). With a
+        probe, Ctrl+V waits until Wine's clipboard holds the text."""
         subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text.encode("utf-8"),
                        env=self.env, check=True, timeout=30,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if probe and not probe.clipboard(text):
+            raise Failure(f"Wine's clipboard never held {text!r}")
         self.key("ctrl+v")
 
     def screenshot(self, path, crop=None):
@@ -293,6 +296,11 @@ class Probe:
         foreground and the focus, for a failure report."""
         _, lines = self._run("at", x, y)
         return lines[0] if lines else "(the probe saw nothing)"
+
+    def clipboard(self, text, timeout_ms=20000):
+        """Waits until Wine's clipboard holds the text."""
+        rc, _ = self._run("clipboard", text, timeout_ms, timeout=timeout_ms / 1000 + 30)
+        return rc == 0
 
     def gone(self, title, timeout_ms=45000):
         rc, _ = self._run("gone", title, timeout_ms, timeout=timeout_ms / 1000 + 30)

@@ -114,7 +114,7 @@ def case_jscript_reads_what_was_typed(ctx):
 
     def type_pick_and_enter(ctx, window):
         ctx.screen.type("first ")
-        ctx.screen.paste(NON_ANSI)
+        ctx.screen.paste(NON_ANSI, ctx.probe)
         ctx.screen.key("alt+c")
         ctx.screen.type("second")
         ctx.screen.key("alt+n", "shift+Tab", "g", "Return")

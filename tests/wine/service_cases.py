@@ -309,7 +309,7 @@ def typing(*texts_and_keys):
             if item.startswith("key:"):
                 ctx.screen.key(item[4:])
             elif item.startswith("paste:"):
-                ctx.screen.paste(item[6:])
+                ctx.screen.paste(item[6:], ctx.probe)
             else:
                 ctx.screen.type(item)
     return action

@@ -20,6 +20,10 @@
 //   probe at <x> <y>                  what is at a screen point, and which
 //                                     window has the foreground and focus:
 //                                     for a report when input went astray
+//   probe clipboard <text> <timeout-ms>
+//                                     waits until the clipboard holds that
+//                                     text: the X selection reaches Wine's
+//                                     clipboard a moment after it is set
 // Window line: "window L T R B client-origin-x client-origin-y" (screen pixels).
 // Control line: "id visible L T R B" (pixels in the window's client area).
 #include <windows.h>
@@ -241,8 +245,34 @@ int Usage() {
                "       probe focus <title> <id> <timeout-ms>\n"
                "       probe focused <title> <timeout-ms>\n"
                "       probe texts <title>\n"
-               "       probe at <x> <y>\n");
+               "       probe at <x> <y>\n"
+               "       probe clipboard <text> <timeout-ms>\n");
   return 2;
+}
+
+bool ClipboardHolds(const wchar_t* text) {
+  if (!OpenClipboard(nullptr)) return false;
+  bool same = false;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* held = static_cast<const wchar_t*>(GlobalLock(data))) {
+      same = std::wcscmp(held, text) == 0;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return same;
+}
+
+int WaitClipboard(const wchar_t* text, DWORD timeout_ms) {
+  const DWORD start = GetTickCount();
+  while (!ClipboardHolds(text)) {
+    if (GetTickCount() - start > timeout_ms) {
+      std::fprintf(stderr, "timeout\n");
+      return 1;
+    }
+    Sleep(20);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -252,6 +282,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   if (command == L"at" && argc == 4)
     return DescribePoint(std::wcstol(argv[2], nullptr, 10), std::wcstol(argv[3], nullptr, 10));
+  if (command == L"clipboard" && argc == 4)
+    return WaitClipboard(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
   const wchar_t* title = argv[2];
   HWND hwnd = nullptr;
   if (command == L"rects" && argc == 3) {
