@@ -352,9 +352,27 @@ bool Win32FormWindow::KeyDown(const MSG& msg) {
       if (button && !repeat) Click(button);
       return true;
     }
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+      KeepListJump(msg.hwnd);
+      return false;
     default:
       return false;
   }
+}
+
+// A single-selection list box with nothing selected spends the first key
+// on selecting the entry under its caret, whatever the key (Wine's list box
+// does; End after Tab then gave the first entry). Selecting that entry
+// silently first lets Home, End and the page keys jump as they say.
+void Win32FormWindow::KeepListJump(HWND target) const {
+  const Control* c = ControlOfWindow(target);
+  if (!c || c->kind != ControlKind::ListBox) return;
+  if (SendMessageW(target, LB_GETCURSEL, 0, 0) != LB_ERR) return;
+  const LRESULT caret = SendMessageW(target, LB_GETCARETINDEX, 0, 0);
+  if (caret >= 0) SendMessageW(target, LB_SETCURSEL, static_cast<WPARAM>(caret), 0);
 }
 
 // The first control in tab order whose access key was typed: a button is

@@ -142,6 +142,7 @@ class Win32FormWindow final : public form::FormWindow {
   std::optional<LRESULT> ChildNotification(UINT msg, WPARAM wparam, LPARAM lparam);
   std::optional<LRESULT> ChildColors(HDC dc, HWND child) const;
   bool KeyDown(const MSG& msg);
+  void KeepListJump(HWND target) const;
   bool AccessKey(char16_t typed, bool repeat);
   void Click(HWND button);
   HWND DefaultButton() const;
