@@ -1,6 +1,7 @@
 #include "system_look.h"
 
 #include <atomic>
+#include <mutex>
 #include <cmath>
 
 namespace brivet::win32 {
@@ -65,6 +66,7 @@ VisualStyles::~VisualStyles() {
 }
 
 VisualStyles::Scope VisualStyles::Activate() {
+  std::lock_guard<SlimLock> lock(making_);
   if (!tried_) {
     tried_ = true;
     wchar_t path[MAX_PATH];

@@ -38,6 +38,7 @@ class VisualStyles {
 
  private:
   HINSTANCE module_;
+  SlimLock making_;  // forms of several threads may come first at once
   HANDLE context_ = INVALID_HANDLE_VALUE;
   bool tried_ = false;
 };
